@@ -1,0 +1,163 @@
+#include "Programator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFont>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <exception>
+
+#include "GridModel.h"
+#include "memimage.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// Pixel font heights of the layout: the window's font and the label's.
+constexpr int kWindowFontPixels = 11;
+constexpr int kLabelFontPixels = 16;
+
+}  // namespace
+
+TForm1::TForm1(Toolkit& toolkit, QWidget* parent) : QMainWindow(parent), toolkit_(toolkit) {
+    setObjectName("Form1");
+    setWindowTitle(QStringLiteral("Programator KTQ-51"));
+    QFont font = this->font();
+    font.setPixelSize(kWindowFontPixels);
+    setFont(font);
+    move(207, 153);
+    resize(567, 568);
+
+    BuildMenu();
+    BuildControls();
+    Form1 = this;
+    Init();
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this) Form1 = nullptr;
+}
+
+QAction* TForm1::AddCommand(QMenu* menu, const char* name, const QString& caption,
+                            void (TForm1::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    if (handler != nullptr) {
+        connect(action, &QAction::triggered, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+    }
+    return action;
+}
+
+void TForm1::BuildMenu() {
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName("MainMenu1");
+
+    Soubor1 = MainMenu1->addMenu(QStringLiteral("Soubor"));
+    Soubor1->setObjectName("Soubor1");
+    Otev1 = AddCommand(Soubor1, "Otev1", QStringLiteral("Otevřít "), &TForm1::Otev1Click);
+    Otev1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    // An ordinary item captioned with eight hyphens, not a separator; it has
+    // no handler, so choosing it does nothing.
+    N1 = AddCommand(Soubor1, "N1", QStringLiteral("--------"), nullptr);
+    Konec1 = AddCommand(Soubor1, "Konec1", QStringLiteral("Konec"), &TForm1::Konec1Click);
+    Konec1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+
+    Nstroje1 = MainMenu1->addMenu(QStringLiteral("Nástroje"));
+    Nstroje1->setObjectName("Nstroje1");
+    Programuj1 = AddCommand(Nstroje1, "Programuj1", QStringLiteral("Programuj"), &TForm1::Programuj1Click);
+    Programuj1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+
+    Nastaven1 = MainMenu1->addMenu(QStringLiteral("Nastavení"));
+    Nastaven1->setObjectName("Nastaven1");
+    port1 = AddCommand(Nastaven1, "port1", QStringLiteral("COM1"), &TForm1::port1Click);
+    port2 = AddCommand(Nastaven1, "port2", QStringLiteral("COM2"), &TForm1::port2Click);
+    port3 = AddCommand(Nastaven1, "port3", QStringLiteral("COM3"), &TForm1::port3Click);
+    port4 = AddCommand(Nastaven1, "port4", QStringLiteral("COM4"), &TForm1::port4Click);
+    port5 = AddCommand(Nastaven1, "port5", QStringLiteral("COM5"), &TForm1::port5Click);
+    // COM1 is the port opened at start, so its item is the disabled one.
+    port1->setEnabled(false);
+
+    Npovda1 = MainMenu1->addMenu(QStringLiteral("Nápověda"));
+    Npovda1->setObjectName("Npovda1");
+    Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", QStringLiteral("Vytvořil"), &TForm1::Vytvoil1Click);
+}
+
+void TForm1::BuildControls() {
+    // Fixed positions: resizing the window leaves the grid and label as they are.
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    setCentralWidget(client);
+
+    SDataCells = new GridModel(this);
+    SData = new QTableView(client);
+    SData->setObjectName("SData");
+    SData->setModel(SDataCells);
+    SData->setGeometry(14, 40, 531, 409);
+    SData->horizontalHeader()->hide();
+    SData->verticalHeader()->hide();
+    SData->horizontalHeader()->setMinimumSectionSize(1);
+    SData->verticalHeader()->setMinimumSectionSize(1);
+    SData->horizontalHeader()->setDefaultSectionSize(30);
+    SData->verticalHeader()->setDefaultSectionSize(20);
+    SData->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SData->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SData->setShowGrid(false);
+    SData->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SData->setSelectionMode(QAbstractItemView::SingleSelection);
+    SData->setWordWrap(false);
+    SData->setTextElideMode(Qt::ElideNone);
+    SData->setToolTip(QStringLiteral("Programovaná data"));
+    SData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SData->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // As in a string grid, the first byte cell (not the fixed column) is current.
+    SData->setCurrentIndex(SDataCells->index(0, 1));
+    SData->setFocus();
+
+    Informace = new QLabel(client);
+    Informace->setObjectName("Informace");
+    QFont labelFont = Informace->font();
+    labelFont.setPixelSize(kLabelFontPixels);
+    Informace->setFont(labelFont);
+    Informace->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Informace->setGeometry(192, 472, 249, 20);
+}
+
+void TForm1::RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& error) {
+        ShowMessageBox(QString::fromUtf8(error.what()), MsgKind::Error, mbOK);
+    } catch (...) {
+        ShowMessageBox(QString(), MsgKind::Error, mbOK);
+    }
+}
+
+ModalResult TForm1::ShowMessageBox(const QString& text, MsgKind kind, MsgButtons buttons) {
+    return toolkit_.MessageDlg(this, text, kind, buttons);
+}
+
+void TForm1::Init() {
+    LabelGrid(*SDataCells);
+}
+
+void TForm1::Otev1Click() {}
+
+void TForm1::Konec1Click() {
+    close();
+}
+
+void TForm1::Programuj1Click() {}
+
+void TForm1::Vytvoil1Click() {
+    ShowMessageBox(QStringLiteral("Programator KTQ-51\nVerze " KTQ_VERSION), MsgKind::Information, mbOK);
+}
+
+void TForm1::port1Click() {}
+void TForm1::port2Click() {}
+void TForm1::port3Click() {}
+void TForm1::port4Click() {}
+void TForm1::port5Click() {}

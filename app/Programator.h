@@ -1,0 +1,75 @@
+// The main window of the programmer: the menu, the memory grid and the status
+// label, with one handler per command.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+
+#include "Toolkit.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QTableView;
+class GridModel;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and runs Init. The toolkit shows every message box
+    // and dialog; it must outlive the window.
+    explicit TForm1(Toolkit& toolkit, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Runs one command; an exception that leaves it is reported in a modal
+    // box with its message, and the program goes on.
+    void RunCommand(const std::function<void()>& command);
+
+    // Shows a message box through the toolkit, with this window as parent.
+    ModalResult ShowMessageBox(const QString& text, MsgKind kind, MsgButtons buttons);
+
+    // Components, named as the menu and controls are named in the layout.
+    QMenuBar* MainMenu1;
+    QMenu* Soubor1;
+    QAction* Otev1;
+    QAction* N1;
+    QAction* Konec1;
+    QMenu* Nstroje1;
+    QAction* Programuj1;
+    QMenu* Nastaven1;
+    QAction* port1;
+    QMenu* Npovda1;
+    QAction* Vytvoil1;
+    QTableView* SData;
+    GridModel* SDataCells;
+    QLabel* Informace;
+    QAction* port2;
+    QAction* port3;
+    QAction* port4;
+    QAction* port5;
+
+public slots:
+    void Init();
+    void Otev1Click();
+    void Konec1Click();
+    void Programuj1Click();
+    void Vytvoil1Click();
+    void port2Click();
+    void port1Click();
+    void port3Click();
+    void port4Click();
+    void port5Click();
+
+private:
+    void BuildMenu();
+    void BuildControls();
+    QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
+                        void (TForm1::*handler)());
+
+    Toolkit& toolkit_;
+};
+
+// The single main window, set while it exists.
+extern TForm1* Form1;

@@ -1,0 +1,47 @@
+// The window-toolkit operations that the handlers need beyond their own
+// widgets: modal message boxes and the open-file dialog. TForm1 reaches them
+// only through this interface, so that its handlers can be driven without a
+// person at the screen; QtToolkit is the real one.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+enum class MsgKind { Warning = 0, Error = 1, Information = 2 };
+
+// A button set is a bit set over these positions.
+enum MsgButton : unsigned { mbYes = 1u << 0, mbNo = 1u << 1, mbOK = 1u << 2 };
+using MsgButtons = unsigned;
+
+// The button that closed a box. Only Yes is ever tested; closing a box any
+// other way counts as a refusal.
+enum class ModalResult { None = 0, OK = 1, Cancel = 2, Yes = 6, No = 7 };
+
+struct OpenDialogOptions {
+    QString filter;         // "Description (*.ext)"
+    QString defaultSuffix;  // appended to a typed name that has none
+};
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    // Modal box; blocks until dismissed.
+    virtual ModalResult MessageDlg(QWidget* parent, const QString& text, MsgKind kind,
+                                   MsgButtons buttons) = 0;
+
+    // Modal open dialog. The chosen or typed file name (the file need not
+    // exist), or nothing when the user cancelled.
+    virtual std::optional<QString> ExecuteOpenDialog(QWidget* parent,
+                                                     const OpenDialogOptions& options) = 0;
+};
+
+class QtToolkit : public Toolkit {
+public:
+    ModalResult MessageDlg(QWidget* parent, const QString& text, MsgKind kind,
+                           MsgButtons buttons) override;
+    std::optional<QString> ExecuteOpenDialog(QWidget* parent,
+                                             const OpenDialogOptions& options) override;
+};

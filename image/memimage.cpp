@@ -1,0 +1,26 @@
+#include "memimage.h"
+
+#include "radix.h"
+
+ImageCells MemImage = ErasedImage();
+
+void FillImage() {
+    MemImage.fill(kErasedCell);
+}
+
+void LabelGrid(GridCells& grid) {
+    for (int row = 0; row < kGridRows; ++row) {
+        grid.SetCell(0, row, IntToBaseStr(static_cast<std::int32_t>(GridCellAddress(1, row)), 16));
+        for (int column = 1; column < kGridColumns; ++column) {
+            grid.SetCell(column, row, "FF");
+        }
+    }
+}
+
+void RefreshGrid(GridCells& grid, const ImageCells& image) {
+    for (int row = 0; row < kGridRows; ++row) {
+        for (int column = 1; column < kGridColumns; ++column) {
+            grid.SetCell(column, row, IntToBaseStr(image[GridCellAddress(column, row)], 16));
+        }
+    }
+}

@@ -1,0 +1,39 @@
+// Integers to digit text in a given radix and back. The grid writes its
+// addresses and bytes with IntToBaseStr; the HEX reader reads every numeric
+// field with BaseStrToInt.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Raised by BaseStrToInt for a character that is not a digit of the radix,
+// or for digit text whose value does not fit a signed 32-bit integer.
+class ConversionError : public std::runtime_error {
+public:
+    ConversionError(const std::string& message, char offending)
+        : std::runtime_error(message), offending_(offending) {}
+    // The first character that could not be converted ('\0' on overflow).
+    char Offending() const { return offending_; }
+
+private:
+    char offending_;
+};
+
+// Uppercase digit text of a non-negative value, at least two digits:
+// 0 -> "00", 255 -> "FF", 256 -> "100". A negative value gets a leading "-".
+// Throws std::invalid_argument for a base outside 2..36.
+std::string IntToBaseStr(std::int32_t value, std::int32_t base);
+
+// Value of digit text in the given base (2..36). Upper- and lowercase
+// letters are the digits 10 and up; every other character, and every digit
+// not below the base, throws ConversionError naming it. Empty text is 0.
+std::int32_t BaseStrToInt(std::int32_t base, std::string_view text);
+
+// The value of one digit character, or -1 when it is no digit of the base.
+int DigitValue(char c, std::int32_t base);
+
+// How a character is named in messages: the printable ASCII character in
+// quotes, anything else by its code.
+std::string DescribeChar(char c);

