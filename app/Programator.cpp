@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
@@ -9,8 +11,12 @@
 #include <QMenuBar>
 #include <QTableView>
 #include <exception>
+#include <memory>
+#include <optional>
 
 #include "GridModel.h"
+#include "Messages.h"
+#include "hexfile.h"
 #include "memimage.h"
 
 TForm1* Form1 = nullptr;
@@ -144,7 +150,28 @@ void TForm1::Init() {
     LabelGrid(*SDataCells);
 }
 
-void TForm1::Otev1Click() {}
+void TForm1::Otev1Click() {
+    // Whatever happens, the image ends as the grid shows it: the loaded file,
+    // all FF after a cancelled dialog, or what it was before a failed load.
+    const auto before = std::make_unique<ImageCells>(MemImage);
+    FillImage();
+    try {
+        const std::optional<QString> file = toolkit_.ExecuteOpenDialog(
+            this, {QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex")});
+        if (file) {
+            const HexResult result = LoadHexFile(QFile::encodeName(*file).toStdString(), MemImage);
+            if (!result.ok()) {
+                MemImage = *before;
+                ShowMessageBox(HexLoadMessage(result, QDir::toNativeSeparators(*file)), MsgKind::Warning, mbYes);
+                return;
+            }
+        }
+    } catch (...) {
+        MemImage = *before;
+        throw;
+    }
+    RefreshGrid(*SDataCells);
+}
 
 void TForm1::Konec1Click() {
     close();

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test headless, in the normal build and
-# under AddressSanitizer + UndefinedBehaviorSanitizer. Warnings are errors.
+# under AddressSanitizer + UndefinedBehaviorSanitizer, then fuzzes the HEX
+# reader for a bounded time. Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
+    qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev \
+    clang libclang-rt-14-dev
 
 export QT_QPA_PLATFORM=offscreen
-for preset in default asan; do
+for preset in default asan fuzz; do
     echo "== $preset"
     cmake --preset "$preset" -DKTQ_WERROR=ON >/dev/null
     cmake --build --preset "$preset"

@@ -1,0 +1,53 @@
+// The Intel HEX reader. It reads a file as a stream of bytes, one record at
+// a time, and stores the data bytes into a memory image.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "memimage.h"
+
+enum class HexStatus {
+    Ok,
+    OpenFailed,       // the file cannot be opened; `reason` says why
+    ReadFailed,       // reading failed part way; `reason` says why
+    Checksum,         // a record's bytes do not sum to 0 modulo 256
+    BadCharacter,     // a character that is no hexadecimal digit inside a record
+    LineEndInRecord,  // the line ends before the record does
+    UnexpectedEnd,    // the file ends inside a record
+    NoRecordStart,    // something other than ':' where a record must start
+    TrailingText,     // something after a record's checksum on the same line
+    UnknownType,      // a record type other than 00 to 05
+    BadLength,        // a control record with the wrong number of data bytes
+    OutOfRange,       // a data byte whose address has no cell in the image
+};
+
+struct HexResult {
+    HexStatus status = HexStatus::Ok;
+    int line = 0;            // 1-based line of the failing record
+    char character = '\0';   // the offending character
+    int recordType = 0;      // for UnknownType and BadLength
+    int length = 0;          // for BadLength: the record's data length
+    std::uint32_t address = 0;  // for OutOfRange: the byte's effective address
+    std::string reason;      // for OpenFailed and ReadFailed: the system's text
+
+    bool ok() const { return status == HexStatus::Ok; }
+};
+
+// Record types the reader knows.
+enum class HexRecord : int {
+    Data = 0x00,
+    EndOfFile = 0x01,
+    ExtendedSegmentAddress = 0x02,
+    StartSegmentAddress = 0x03,
+    ExtendedLinearAddress = 0x04,
+    StartLinearAddress = 0x05,
+};
+
+// Loads the file into `image`. Cells the file does not name keep their
+// values. On any failure `image` is left exactly as it was.
+HexResult LoadHexFile(const std::string& path, ImageCells& image);
+
+// The same for HEX text already in memory.
+HexResult LoadHexText(std::string_view text, ImageCells& image);

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hexfile.h"
+
+namespace {
+
+const std::string kData = KTQ_TEST_DATA_DIR;
+
+std::vector<unsigned char> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::unique_ptr<ImageCells> Erased() { return std::make_unique<ImageCells>(ErasedImage()); }
+
+// Every file made by a real tool, and every variant of one, loads into
+// exactly the bytes that srec_cat wrote for its memory window.
+class RealToolFile : public testing::TestWithParam<const char*> {};
+
+TEST_P(RealToolFile, LoadsExactlyTheIndependentToolsBytes) {
+    const std::string name = GetParam();
+    const std::string stem = name.substr(0, name.rfind('.'));
+    const std::vector<unsigned char> expected = ReadBytes(kData + "/" + stem + ".window.bin");
+    ASSERT_EQ(expected.size(), kWindowCells) << stem;
+
+    auto image = Erased();
+    const HexResult result = LoadHexFile(kData + "/" + name, *image);
+    ASSERT_TRUE(result.ok()) << name << ": status " << static_cast<int>(result.status) << " line "
+                             << result.line;
+    for (std::size_t i = 0; i < kWindowCells; ++i) {
+        ASSERT_EQ((*image)[kWindowBase + i], expected[i]) << name << " at 0x" << std::hex << kWindowBase + i;
+    }
+    for (std::size_t i = 0; i < kWindowBase; ++i) ASSERT_EQ((*image)[i], 255) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RealToolFile,
+    testing::Values("sdcc_blink.ihx", "sdcc_blink.hex", "srec_default.hex", "srec_obs16.hex",
+                    "srec_obs32.hex", "srec_full.hex", "objcopy.hex", "variant_crlf.hex",
+                    "variant_cr.hex", "variant_lowercase.hex", "variant_no_end.hex",
+                    "variant_no_end_no_newline.hex", "variant_empty.hex", "variant_end_only.hex",
+                    "variant_blanks.hex"),
+    [](const testing::TestParamInfo<const char*>& info) {
+        std::string n = info.param;
+        for (char& c : n) if (c == '.') c = '_';
+        return n;
+    });
+
+TEST(RealToolFiles, FullWindowFileSetsEveryCell) {
+    // The full-window file has no FF gaps to hide a missed record behind.
+    auto image = std::make_unique<ImageCells>();
+    image->fill(-1);
+    ASSERT_TRUE(LoadHexFile(kData + "/srec_full.hex", *image).ok());
+    for (std::size_t i = 0; i < kWindowCells; ++i) ASSERT_NE((*image)[kWindowBase + i], -1) << i;
+}
+
+struct Damaged {
+    const char* file;
+    HexStatus status;
+    int line;
+    char character;
+};
+
+class DamagedFile : public testing::TestWithParam<Damaged> {};
+
+TEST_P(DamagedFile, IsRefusedWithItsLineAndLeavesTheImage) {
+    const Damaged& d = GetParam();
+    auto image = std::make_unique<ImageCells>();
+    for (std::size_t i = 0; i < kImageCells; ++i) (*image)[i] = static_cast<Cell>(i % 251);
+    const auto before = *image;
+
+    const HexResult result = LoadHexFile(kData + "/bad/" + d.file, *image);
+    EXPECT_EQ(result.status, d.status) << d.file;
+    EXPECT_EQ(result.line, d.line) << d.file;
+    EXPECT_EQ(result.character, d.character) << d.file;
+    EXPECT_TRUE(*image == before) << d.file << " changed the image";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedFile,
+    testing::Values(Damaged{"checksum_middle.hex", HexStatus::Checksum, 10, '\0'},
+                    Damaged{"letter_g.hex", HexStatus::BadCharacter, 5, 'G'},
+                    Damaged{"truncated_last.hex", HexStatus::UnexpectedEnd, 7, '\0'},
+                    Damaged{"odd_length.hex", HexStatus::LineEndInRecord, 4, '\n'},
+                    Damaged{"garbage_line.hex", HexStatus::NoRecordStart, 3, 'T'},
+                    Damaged{"spill_over_3fff.hex", HexStatus::OutOfRange, 10, '\0'},
+                    Damaged{"type04_to_10000.hex", HexStatus::OutOfRange, 2, '\0'},
+                    Damaged{"type06.hex", HexStatus::UnknownType, 2, '\0'},
+                    Damaged{"two_on_a_line.hex", HexStatus::TrailingText, 2, ':'}),
+    [](const testing::TestParamInfo<Damaged>& info) {
+        std::string n = info.param.file;
+        return n.substr(0, n.find('.'));
+    });
+
+TEST(DamagedFiles, OutOfRangeNamesTheFirstAddressWithoutACell) {
+    auto image = Erased();
+    EXPECT_EQ(LoadHexFile(kData + "/bad/spill_over_3fff.hex", *image).address, 0x4000u);
+    EXPECT_EQ(LoadHexFile(kData + "/bad/type04_to_10000.hex", *image).address, 0x10000u);
+}
+
+TEST(DamagedFiles, UnknownTypeIsNamed) {
+    auto image = Erased();
+    EXPECT_EQ(LoadHexFile(kData + "/bad/type06.hex", *image).recordType, 6);
+}
+
+HexResult Load(std::string_view text, ImageCells& image) { return LoadHexText(text, image); }
+
+TEST(HexRecords, DataRecordExample) {
+    auto image = Erased();
+    ASSERT_TRUE(Load(":03300000020003C8\n:00000001FF\n", *image).ok());
+    EXPECT_EQ((*image)[0x3000], 0x02);
+    EXPECT_EQ((*image)[0x3001], 0x00);
+    EXPECT_EQ((*image)[0x3002], 0x03);
+    EXPECT_EQ((*image)[0x3003], 0xFF);
+}
+
+TEST(HexRecords, ChecksumCoversTheTypeByte) {
+    auto image = Erased();
+    // Valid records of every control type pass.
+    EXPECT_TRUE(Load(":020000040000FA\n:0400000300003000C9\n:04000005000030C403\n:00000001FF\n", *image).ok());
+    // A type byte changed without its checksum is caught.
+    EXPECT_EQ(Load(":020000020000FA\n", *image).status, HexStatus::Checksum);
+}
+
+TEST(HexRecords, LowercaseLoadsAsTheSameBytes) {
+    auto image = Erased();
+    ASSERT_TRUE(Load(":01300000c30c\n", *image).ok());
+    EXPECT_EQ((*image)[0x3000], 0xC3);
+}
+
+TEST(HexRecords, SegmentAndLinearBases) {
+    auto image = Erased();
+    // Segment 0x0300 puts offset 0x0010 at 0x3010; a linear base of 0 brings back plain addresses.
+    ASSERT_TRUE(Load(":020000020300F9\n:01001000AA45\n:020000040000FA\n:01300000557A\n", *image).ok());
+    EXPECT_EQ((*image)[0x3010], 0xAA);
+    EXPECT_EQ((*image)[0x3000], 0x55);
+}
+
+TEST(HexRecords, EndRecordEndsTheLoad) {
+    auto image = Erased();
+    ASSERT_TRUE(Load(":00000001FF\nanything at all\n", *image).ok());
+    EXPECT_TRUE(*image == ErasedImage());
+}
+
+TEST(HexRecords, ZeroLengthDataRecordDoesNotEndTheLoad) {
+    auto image = Erased();
+    ASSERT_TRUE(Load(":00300000D0\n:01300000557A\n", *image).ok());
+    EXPECT_EQ((*image)[0x3000], 0x55);
+}
+
+TEST(HexRecords, DataBelowTheWindowIsStored) {
+    auto image = Erased();
+    ASSERT_TRUE(Load(":0100000042BD\n", *image).ok());
+    EXPECT_EQ((*image)[0x0000], 0x42);
+}
+
+TEST(HexRecords, LastCellAndOneBeyond) {
+    auto image = Erased();
+    ASSERT_TRUE(Load(":013FFF0011B0\n", *image).ok());
+    EXPECT_EQ((*image)[0x3FFF], 0x11);
+    const HexResult r = Load(":023FFF0011228D\n", *image);
+    EXPECT_EQ(r.status, HexStatus::OutOfRange);
+    EXPECT_EQ(r.address, 0x4000u);
+    EXPECT_EQ((*image)[0x3FFF], 0x11) << "a refused file writes nothing, not even its first byte";
+}
+
+TEST(HexRecords, ControlRecordLengthsAreChecked) {
+    auto image = Erased();
+    const HexResult r = Load(":03000004000000F9\n", *image);
+    EXPECT_EQ(r.status, HexStatus::BadLength);
+    EXPECT_EQ(r.recordType, 4);
+    EXPECT_EQ(r.length, 3);
+    EXPECT_EQ(Load(":0100000100FE\n", *image).status, HexStatus::BadLength);
+}
+
+TEST(HexRecords, LineNumbersCountEveryKindOfLineEnd) {
+    auto image = Erased();
+    EXPECT_EQ(Load("\n\r\n\r:00000001FG\n", *image).line, 4);
+    EXPECT_EQ(Load(":00000001FF", *image).status, HexStatus::Ok);
+    const HexResult r = Load(":0130000055", *image);
+    EXPECT_EQ(r.status, HexStatus::UnexpectedEnd);
+    EXPECT_EQ(r.line, 1);
+}
+
+TEST(HexRecords, SpacesAfterTheChecksumAreAllowedTextIsNot) {
+    auto image = Erased();
+    EXPECT_TRUE(Load(":01300000557A \t\r\n", *image).ok());
+    const HexResult r = Load(":01300000557A x\n", *image);
+    EXPECT_EQ(r.status, HexStatus::TrailingText);
+    EXPECT_EQ(r.character, 'x');
+}
+
+TEST(HexRecords, HighBytesAndNulAreRejected) {
+    auto image = Erased();
+    HexResult r = Load(std::string_view(":01\xC3" "0000", 8), *image);
+    EXPECT_EQ(r.status, HexStatus::BadCharacter);
+    EXPECT_EQ(r.character, '\xC3');
+    r = Load(std::string_view("\0", 1), *image);
+    EXPECT_EQ(r.status, HexStatus::NoRecordStart);
+}
+
+TEST(HexFiles, MissingFileAndDirectoryGiveTheSystemsReason) {
+    auto image = Erased();
+    HexResult r = LoadHexFile(kData + "/no-such-file.hex", *image);
+    EXPECT_EQ(r.status, HexStatus::OpenFailed);
+    EXPECT_EQ(r.reason, std::strerror(ENOENT));
+    r = LoadHexFile(kData, *image);  // a directory opens, but cannot be read
+    EXPECT_EQ(r.status, HexStatus::ReadFailed);
+    EXPECT_EQ(r.reason, std::strerror(EISDIR));
+    EXPECT_TRUE(*image == ErasedImage());
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// Soubor > Otevřít in the real window, with real files and a scripted dialog.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "GridModel.h"
+#include "Messages.h"
+#include "Programator.h"
+#include "fake_toolkit.h"
+#include "memimage.h"
+
+namespace {
+
+const QString kData = QStringLiteral(KTQ_TEST_DATA_DIR);
+
+std::vector<unsigned char> Window(const QString& stem) {
+    std::ifstream in((kData + "/" + stem + ".window.bin").toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class LoadTest : public testing::Test {
+protected:
+    void SetUp() override { MemImage = ErasedImage(); }
+    void TearDown() override { MemImage = ErasedImage(); }
+
+    // Chooses `file` in the next open dialog and runs Otevřít from the menu.
+    void Open(TForm1& form, const std::optional<QString>& file) {
+        toolkit.files.push_back(file);
+        form.Otev1->trigger();
+    }
+
+    void ExpectGridShowsImage(const TForm1& form) {
+        for (int row = 0; row < kGridRows; ++row) {
+            for (int column = 1; column < kGridColumns; ++column) {
+                const Cell value = MemImage[GridCellAddress(column, row)];
+                ASSERT_EQ(form.SDataCells->Cell(column, row), QString::asprintf("%02X", value))
+                    << column << "," << row;
+            }
+        }
+    }
+
+    ScriptedToolkit toolkit;
+};
+
+TEST_F(LoadTest, RealCompilerFileShowsExactlyItsBytes) {
+    TForm1 form(toolkit);
+    Open(form, kData + "/sdcc_blink.hex");
+    EXPECT_TRUE(toolkit.boxes.empty());
+    EXPECT_EQ(toolkit.lastDialog.filter, "Intelhex (*.hex)");
+    EXPECT_EQ(toolkit.lastDialog.defaultSuffix, "hex");
+    const std::vector<unsigned char> expected = Window("sdcc_blink");
+    ASSERT_EQ(expected.size(), kWindowCells);
+    for (std::size_t i = 0; i < kWindowCells; ++i) ASSERT_EQ(MemImage[kWindowBase + i], expected[i]) << i;
+    ExpectGridShowsImage(form);
+    EXPECT_EQ(form.SDataCells->Cell(1, 0), "02");  // the LJMP at the reset vector
+    EXPECT_EQ(form.SDataCells->Cell(0, 0), "3000");
+}
+
+TEST_F(LoadTest, CancelledDialogErasesImageAndGrid) {
+    TForm1 form(toolkit);
+    Open(form, kData + "/srec_full.hex");
+    ASSERT_NE(form.SDataCells->Cell(1, 0), "FF");
+    Open(form, std::nullopt);
+    EXPECT_TRUE(MemImage == ErasedImage());
+    ExpectGridShowsImage(form);
+    EXPECT_EQ(form.SDataCells->Cell(16, 255), "FF");
+    EXPECT_TRUE(toolkit.boxes.empty());
+}
+
+TEST_F(LoadTest, DamagedFileLeavesGridAndImageAsTheyWere) {
+    TForm1 form(toolkit);
+    Open(form, kData + "/srec_full.hex");
+    const ImageCells loaded = MemImage;
+    toolkit.answers.push_back(ModalResult::Yes);
+
+    Open(form, kData + "/bad/checksum_middle.hex");
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text, "Neplatný součet načítaných dat\nSoubor je poškozen");
+    EXPECT_EQ(toolkit.boxes[0].kind, MsgKind::Warning);
+    EXPECT_EQ(toolkit.boxes[0].buttons, mbYes);
+    EXPECT_TRUE(MemImage == loaded);
+    ExpectGridShowsImage(form);
+}
+
+TEST_F(LoadTest, EveryDamagedFileIsRefusedWithALineAndChangesNothing) {
+    TForm1 form(toolkit);
+    Open(form, kData + "/objcopy.hex");
+    const ImageCells loaded = MemImage;
+    for (const char* bad : {"letter_g.hex", "truncated_last.hex", "odd_length.hex", "garbage_line.hex",
+                            "spill_over_3fff.hex", "type04_to_10000.hex", "type06.hex", "two_on_a_line.hex"}) {
+        toolkit.boxes.clear();
+        Open(form, kData + "/bad/" + bad);
+        ASSERT_EQ(toolkit.boxes.size(), 1u) << bad;
+        EXPECT_TRUE(toolkit.boxes[0].text.endsWith("\nSoubor je poškozen")) << bad;
+        EXPECT_TRUE(toolkit.boxes[0].text.contains("řádku")) << bad;
+        EXPECT_EQ(toolkit.boxes[0].kind, MsgKind::Warning) << bad;
+        EXPECT_TRUE(MemImage == loaded) << bad;
+        ExpectGridShowsImage(form);
+    }
+}
+
+TEST_F(LoadTest, MissingFileNamesTheFileAndTheReason) {
+    TForm1 form(toolkit);
+    Open(form, kData + "/srec_obs16.hex");
+    const ImageCells loaded = MemImage;
+    Open(form, kData + "/does-not-exist.hex");
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text,
+              "Soubor " + kData + "/does-not-exist.hex nelze otevřít:\n" + QString::fromUtf8(std::strerror(ENOENT)));
+    EXPECT_TRUE(MemImage == loaded);
+    ExpectGridShowsImage(form);
+}
+
+TEST(HexMessages, NameTheFaultAndTheLine) {
+    HexResult r;
+    r.line = 5;
+    r.status = HexStatus::BadCharacter;
+    r.character = 'G';
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neplatný znak „G“ v záznamu na řádku 5\nSoubor je poškozen");
+    r.status = HexStatus::UnexpectedEnd;
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neočekávaný konec souboru na řádku 5\nSoubor je poškozen");
+    r.status = HexStatus::OutOfRange;
+    r.address = 0x10000;
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"),
+              "Data na řádku 5 patří na adresu 0x10000, mimo paměť 0x0000–0x3FFF\nSoubor je poškozen");
+    r.status = HexStatus::UnknownType;
+    r.recordType = 6;
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neznámý typ záznamu 06 na řádku 5\nSoubor je poškozen");
+    r.status = HexStatus::ReadFailed;
+    r.reason = "Is a directory";
+    EXPECT_EQ(HexLoadMessage(r, "/tmp"), "Soubor /tmp nelze přečíst:\nIs a directory");
+}
+
+// Qt's own open dialog, driven by the test: filter, typed name, default suffix.
+TEST(QtOpenDialog, TypedNameGetsTheHexSuffix) {
+    QtToolkit toolkit;
+    QString filter;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filter = dialog->selectedNameFilter();
+        dialog->setDirectory(kData);
+        dialog->selectFile("sdcc_blink");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<QString> file =
+        toolkit.ExecuteOpenDialog(nullptr, {QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex")});
+    EXPECT_EQ(filter, "Intelhex (*.hex)");
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(*file, kData + "/sdcc_blink.hex");
+}
+
+}  // namespace
