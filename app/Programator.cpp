@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -10,7 +11,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <exception>
+#include <string>
 #include <memory>
 #include <optional>
 
@@ -18,6 +23,8 @@
 #include "Messages.h"
 #include "hexfile.h"
 #include "memimage.h"
+#include "port.h"
+#include "transfer.h"
 
 TForm1* Form1 = nullptr;
 
@@ -148,6 +155,46 @@ ModalResult TForm1::ShowMessageBox(const QString& text, MsgKind kind, MsgButtons
 
 void TForm1::Init() {
     LabelGrid(*SDataCells);
+    OpenComPort(0);
+}
+
+void TForm1::Fatal(const QString& text, MsgKind kind) {
+    ShowMessageBox(text, kind, mbYes);
+    std::exit(1);
+}
+
+void TForm1::OpenComPort(std::uint8_t index) {
+    const OpenResult result = OpenAndConfigure(index, ComHandle, ComState, ComTimeouts);
+    if (result.ok()) return;
+    const QString where = QString::fromStdString(result.device.empty() ? "COM" + std::to_string(index + 1)
+                                                                        : result.device) +
+                          QStringLiteral(": ") + QString::fromStdString(result.reason);
+    if (result.failure == PortFailure::CannotOpen) {
+        Fatal(QStringLiteral("COM nelze otevřít\n") + where, MsgKind::Error);
+    }
+    Fatal(QStringLiteral("Chyba linky\n") + where, MsgKind::Warning);
+}
+
+void TForm1::SelectPort(int number) {
+    QAction* const items[] = {port1, port2, port3, port4, port5};
+    for (int n = 1; n <= kPortCount; ++n) items[n - 1]->setEnabled(n != number);
+    ComHandle.Close();
+    OpenComPort(static_cast<std::uint8_t>(number - 1));
+}
+
+void TForm1::SetStatus(const QString& text) {
+    Informace->setText(text);
+    // The label sizes itself to its text, keeping its place and height.
+    Informace->resize(std::max(Informace->sizeHint().width(), 1), Informace->height());
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing mid-transfer would leave the board half-programmed.
+    if (transferring_) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::Otev1Click() {
@@ -177,14 +224,47 @@ void TForm1::Konec1Click() {
     close();
 }
 
-void TForm1::Programuj1Click() {}
+void TForm1::Programuj1Click() {
+    SetStatus(QStringLiteral("Programuji... (cca 10s)"));
+    if (ShowMessageBox(QStringLiteral("Opravdu chcete přeprogramovat KTQ - 51?"), MsgKind::Warning,
+                       mbYes | mbNo) != ModalResult::Yes) {
+        SetStatus(QStringLiteral("Programování zrušeno"));
+        return;
+    }
+
+    const ProgrammingStream stream = MakeProgrammingStream(MemImage);
+    const std::chrono::milliseconds limit = WriteLimit(ComTimeouts, stream.size());
+    WriteResult result;
+    transferring_ = true;
+    try {
+        toolkit_.RunWithProgress(this, stream.size(), [&](const std::function<void(std::size_t)>& progress) {
+            result = WritePort(ComHandle, stream, limit, progress);
+        });
+    } catch (...) {
+        transferring_ = false;
+        SetStatus(QString());
+        throw;
+    }
+    transferring_ = false;
+
+    if (result.written == stream.size()) {
+        ShowMessageBox(QStringLiteral("Programovani proběhlo v pořádku"), MsgKind::Information, mbOK);
+    } else {
+        ShowMessageBox(QStringLiteral("Chyba pri odesílání\nOdesláno %1 z %2 bajtů: %3")
+                           .arg(result.written)
+                           .arg(stream.size())
+                           .arg(QString::fromStdString(result.error)),
+                       MsgKind::Error, mbOK);
+    }
+    SetStatus(QString());
+}
 
 void TForm1::Vytvoil1Click() {
     ShowMessageBox(QStringLiteral("Programator KTQ-51\nVerze " KTQ_VERSION), MsgKind::Information, mbOK);
 }
 
-void TForm1::port1Click() {}
-void TForm1::port2Click() {}
-void TForm1::port3Click() {}
-void TForm1::port4Click() {}
-void TForm1::port5Click() {}
+void TForm1::port1Click() { SelectPort(1); }
+void TForm1::port2Click() { SelectPort(2); }
+void TForm1::port3Click() { SelectPort(3); }
+void TForm1::port4Click() { SelectPort(4); }
+void TForm1::port5Click() { SelectPort(5); }

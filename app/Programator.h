@@ -4,11 +4,13 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 #include "Toolkit.h"
 
 class QAction;
+class QCloseEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -29,6 +31,14 @@ public:
 
     // Shows a message box through the toolkit, with this window as parent.
     ModalResult ShowMessageBox(const QString& text, MsgKind kind, MsgButtons buttons);
+
+    // Opens and configures COM(index + 1) as the port in use. A port that
+    // cannot be opened or set up is fatal: the message is shown and the
+    // process ends with status 1.
+    void OpenComPort(std::uint8_t index);
+
+    // Writes the status line.
+    void SetStatus(const QString& text);
 
     // Components, named as the menu and controls are named in the layout.
     QMenuBar* MainMenu1;
@@ -62,13 +72,19 @@ public slots:
     void port4Click();
     void port5Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void SelectPort(int number);
+    [[noreturn]] void Fatal(const QString& text, MsgKind kind);
     void BuildMenu();
     void BuildControls();
     QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
                         void (TForm1::*handler)());
 
     Toolkit& toolkit_;
+    bool transferring_ = false;  // the window must not close mid-transfer
 };
 
 // The single main window, set while it exists.

@@ -1,7 +1,16 @@
 #include "Toolkit.h"
 
+#include <QCloseEvent>
+#include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <atomic>
+#include <exception>
+#include <thread>
 
 namespace {
 
@@ -14,7 +23,73 @@ QMessageBox::Icon IconFor(MsgKind kind) {
     return QMessageBox::NoIcon;
 }
 
+// A modal progress box without a cancel button that only its owner closes.
+class ProgressBox : public QDialog {
+public:
+    ProgressBox(QWidget* parent, std::size_t total) : QDialog(parent), total_(total) {
+        setObjectName("ProgressBox");
+        setWindowTitle(QStringLiteral("Programator KTQ-51"));
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        setModal(true);
+        auto* layout = new QVBoxLayout(this);
+        text_ = new QLabel(this);
+        bar_ = new QProgressBar(this);
+        bar_->setRange(0, static_cast<int>(total));
+        layout->addWidget(text_);
+        layout->addWidget(bar_);
+        Show(0);
+    }
+
+    void Show(std::size_t done) {
+        bar_->setValue(static_cast<int>(done));
+        text_->setText(QStringLiteral("Odesláno %1 z %2 bajtů").arg(done).arg(total_));
+    }
+
+    void Finish() {
+        finished_ = true;
+        accept();
+    }
+
+    void reject() override {}  // Escape does not stop a transfer
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (!finished_) event->ignore();
+    }
+
+private:
+    std::size_t total_;
+    QLabel* text_;
+    QProgressBar* bar_;
+    bool finished_ = false;
+};
+
 }  // namespace
+
+void QtToolkit::RunWithProgress(QWidget* parent, std::size_t total, const ProgressJob& job) {
+    ProgressBox box(parent, total);
+    std::atomic<std::size_t> done{0};
+    std::exception_ptr failure;
+
+    // The worker only stores its count; the box reads it on a timer, so a fast
+    // job cannot flood the event queue.
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &box, [&] { box.Show(done.load()); });
+    ticker.start(50);
+
+    std::thread worker([&] {
+        try {
+            job([&](std::size_t n) { done.store(n); });
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&box, [&box, &done] { box.Show(done.load()); box.Finish(); },
+                                  Qt::QueuedConnection);
+    });
+    box.exec();
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
 
 ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& text, MsgKind kind,
                                   MsgButtons buttons) {

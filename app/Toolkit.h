@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -18,6 +20,10 @@ using MsgButtons = unsigned;
 // The button that closed a box. Only Yes is ever tested; closing a box any
 // other way counts as a refusal.
 enum class ModalResult { None = 0, OK = 1, Cancel = 2, Yes = 6, No = 7 };
+
+// Work that runs off the user-interface thread and reports how many of its
+// units are done.
+using ProgressJob = std::function<void(const std::function<void(std::size_t)>& progress)>;
 
 struct OpenDialogOptions {
     QString filter;         // "Description (*.ext)"
@@ -36,6 +42,12 @@ public:
     // exist), or nothing when the user cancelled.
     virtual std::optional<QString> ExecuteOpenDialog(QWidget* parent,
                                                      const OpenDialogOptions& options) = 0;
+
+    // Runs `job` on a worker thread behind a modal progress indication of
+    // `total` units, which cannot be cancelled; the window keeps painting and
+    // takes no other command meanwhile. Returns when the job has ended; an
+    // exception from the job is rethrown here.
+    virtual void RunWithProgress(QWidget* parent, std::size_t total, const ProgressJob& job) = 0;
 };
 
 class QtToolkit : public Toolkit {
@@ -44,4 +56,5 @@ public:
                            MsgButtons buttons) override;
     std::optional<QString> ExecuteOpenDialog(QWidget* parent,
                                              const OpenDialogOptions& options) override;
+    void RunWithProgress(QWidget* parent, std::size_t total, const ProgressJob& job) override;
 };

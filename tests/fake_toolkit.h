@@ -37,11 +37,23 @@ public:
         return file;
     }
 
+    // Runs the job at once on this thread and keeps its last progress report.
+    void RunWithProgress(QWidget*, std::size_t total, const ProgressJob& job) override {
+        ++transfers;
+        progressTotal = total;
+        if (onTransfer) onTransfer();
+        job([this](std::size_t n) { lastProgress = n; });
+    }
+
     std::deque<ModalResult> answers;             // next box answers, in order
     std::deque<std::optional<QString>> files;    // next dialog answers; nullopt cancels
     std::vector<ShownBox> boxes;
     std::function<void(const ShownBox&)> onBox;  // runs while a box is "open"
     std::function<void()> onDialog;              // runs while the dialog is "open"
+    std::function<void()> onTransfer;            // runs while the progress box is "open"
     OpenDialogOptions lastDialog;
     int dialogs = 0;
+    int transfers = 0;
+    std::size_t progressTotal = 0;
+    std::size_t lastProgress = 0;
 };

@@ -14,7 +14,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <stdexcept>
 
 #include "GridModel.h"
@@ -230,6 +232,47 @@ TEST(QtToolkitTest, YesNoBoxReportsTheButtonAndTreatsEscapeAsRefusal) {
         box->reject();
     });
     EXPECT_NE(toolkit.MessageDlg(nullptr, "Otázka", MsgKind::Warning, mbYes | mbNo), ModalResult::Yes);
+}
+
+TEST(QtToolkitTest, ProgressBoxShowsCountKeepsTheLoopRunningAndIgnoresEscape) {
+    QtToolkit toolkit;
+    QWidget owner;
+    owner.show();
+    int ticks = 0;
+    QTimer mainLoopTicker;  // runs on the user-interface thread during the job
+    QObject::connect(&mainLoopTicker, &QTimer::timeout, [&] { ++ticks; });
+    mainLoopTicker.start(10);
+
+    std::atomic<bool> boxSeen{false};
+    std::atomic<bool> stillOpenAfterEscape{false};
+    QString shownText;
+    QTimer::singleShot(150, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        boxSeen = box != nullptr && box->objectName() == "ProgressBox";
+        if (box == nullptr) return;
+        QTest::keyClick(box, Qt::Key_Escape);
+        stillOpenAfterEscape = box->isVisible();
+        if (auto* label = box->findChild<QLabel*>()) shownText = label->text();
+    });
+    std::thread::id jobThread;
+    toolkit.RunWithProgress(&owner, 100, [&](const std::function<void(std::size_t)>& progress) {
+        jobThread = std::this_thread::get_id();
+        progress(40);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        progress(100);
+    });
+    EXPECT_NE(jobThread, std::this_thread::get_id());
+    EXPECT_TRUE(boxSeen);
+    EXPECT_TRUE(stillOpenAfterEscape);
+    EXPECT_EQ(shownText, "Odesláno 40 z 100 bajtů");
+    EXPECT_GT(ticks, 10) << "the event loop stood still during the job";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(QtToolkitTest, ExceptionFromTheJobReachesTheCaller) {
+    QtToolkit toolkit;
+    EXPECT_THROW(toolkit.RunWithProgress(nullptr, 1, [](const auto&) { throw std::runtime_error("x"); }),
+                 std::runtime_error);
 }
 
 TEST(TranslationsTest, StandardButtonsSpeakCzech) {
