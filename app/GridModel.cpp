@@ -1,17 +1,46 @@
 #include "GridModel.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPalette>
+#include <algorithm>
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void GridModel::SetCell(int column, int row, std::string_view text) {
-    QString& cell = cells_.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
-    const QString value = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    if (cell == value) return;  // an unchanged cell needs no repaint
-    cell = value;
-    const QModelIndex at = index(row, column);
-    emit dataChanged(at, at, {Qt::DisplayRole});
+    std::string& cell = cells_.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
+    if (cell == text) return;  // an unchanged cell needs no repaint
+    cell = text;
+    Changed(column, row);
+}
+
+QString GridModel::Cell(int column, int row) const {
+    const std::string& cell = cells_.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
+    return QString::fromLatin1(cell.data(), static_cast<qsizetype>(cell.size()));
+}
+
+void GridModel::BeginUpdate() {
+    ++updating_;
+}
+
+void GridModel::EndUpdate() {
+    if (updating_ == 0 || --updating_ > 0 || bottom_ < 0) return;
+    const QModelIndex topLeft = index(top_, left_);
+    const QModelIndex bottomRight = index(bottom_, right_);
+    top_ = kGridRows, bottom_ = -1, left_ = kGridColumns, right_ = -1;
+    emit dataChanged(topLeft, bottomRight, {Qt::DisplayRole});
+}
+
+void GridModel::Changed(int column, int row) {
+    if (updating_ == 0) {
+        const QModelIndex at = index(row, column);
+        emit dataChanged(at, at, {Qt::DisplayRole});
+        return;
+    }
+    top_ = std::min(top_, row);
+    bottom_ = std::max(bottom_, row);
+    left_ = std::min(left_, column);
+    right_ = std::max(right_, column);
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -43,4 +72,33 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     // The address column is fixed: it can be neither selected nor edited.
     if (index.column() == 0) return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    const bool selected = (option.state & QStyle::State_Selected) != 0;
+    const QVariant background = index.data(Qt::BackgroundRole);
+    if (selected) {
+        painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+    } else if (background.isValid()) {
+        painter->fillRect(option.rect, background.value<QBrush>());
+    }
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    if (option.font != textsFont_ || texts_.size() > 4096) {
+        texts_.clear();
+        textsFont_ = option.font;
+    }
+    const QString text = index.data(Qt::DisplayRole).toString();
+    auto found = texts_.find(text);
+    if (found == texts_.end()) {
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), option.font);
+        found = texts_.insert(text, laidOut);
+    }
+    const QSizeF size = found->size();
+    painter->setFont(option.font);
+    painter->drawStaticText(QPointF(option.rect.x() + (option.rect.width() - size.width()) / 2,
+                                    option.rect.y() + (option.rect.height() - size.height()) / 2),
+                            *found);
 }

@@ -52,6 +52,8 @@ TForm1::TForm1(Toolkit& toolkit, QWidget* parent) : QMainWindow(parent), toolkit
 }
 
 TForm1::~TForm1() {
+    // The port belongs to the window's session: give it back with the window.
+    ComHandle.Close();
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -109,6 +111,7 @@ void TForm1::BuildControls() {
     SData = new QTableView(client);
     SData->setObjectName("SData");
     SData->setModel(SDataCells);
+    SData->setItemDelegate(new GridCellDelegate(SData));
     SData->setGeometry(14, 40, 531, 409);
     SData->horizontalHeader()->hide();
     SData->verticalHeader()->hide();

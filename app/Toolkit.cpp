@@ -41,6 +41,8 @@ public:
     }
 
     void Show(std::size_t done) {
+        if (done == shown_ && !text_->text().isEmpty()) return;  // nothing new to paint
+        shown_ = done;
         bar_->setValue(static_cast<int>(done));
         text_->setText(QStringLiteral("Odesláno %1 z %2 bajtů").arg(done).arg(total_));
     }
@@ -62,6 +64,7 @@ private:
     QLabel* text_;
     QProgressBar* bar_;
     bool finished_ = false;
+    std::size_t shown_ = 0;
 };
 
 }  // namespace

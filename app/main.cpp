@@ -1,17 +1,20 @@
 // Process entry: the application object, the main window, the message loop.
 #include <QApplication>
-#include <QMessageBox>
+#include <chrono>
 #include <exception>
 
 #include "Programator.h"
+#include "StartupProbe.h"
 #include "Translations.h"
 
 int main(int argc, char* argv[]) {
+    const auto entered = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
     InstallCzechTranslations(app);
     QtToolkit toolkit;
     try {
         TForm1 form(toolkit);
+        InstallStartupProbe(form, entered);
         form.show();
         QApplication::exec();
     } catch (const std::exception& error) {

@@ -26,20 +26,30 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Bytes of a file through stdio's buffer.
+// Bytes of a file, read a block at a time.
 class FileSource {
 public:
     explicit FileSource(std::FILE* file) : file_(file) {}
     int Get() {
-        const int c = std::getc(file_);  // Returns the byte, or EOF at the end or on error.
-        if (c == EOF && std::ferror(file_)) error_ = errno;
-        return c == EOF ? kEnd : c;
+        if (pos_ == end_ && !Refill()) return kEnd;
+        return static_cast<unsigned char>(buffer_[pos_++]);
     }
     bool Failed() const { return error_ != 0; }
     int Error() const { return error_; }
 
 private:
+    bool Refill() {
+        // Returns the count read; short at the end of the file or on an error.
+        end_ = std::fread(buffer_, 1, sizeof buffer_, file_);
+        pos_ = 0;
+        if (end_ == 0 && std::ferror(file_)) error_ = errno != 0 ? errno : EIO;
+        return end_ != 0;
+    }
+
     std::FILE* file_;
+    char buffer_[16384];
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
     int error_ = 0;
 };
 
@@ -48,7 +58,8 @@ struct FileCloser {
 };
 
 // One pass over the records. Data goes into `image`; the caller decides
-// whether to keep it.
+// whether to keep it. Each step returns false once the load has failed, with
+// the failure in `failure_`.
 template <typename Source>
 class Parser {
 public:
@@ -58,14 +69,18 @@ public:
         for (;;) {
             int c = SkipBlank(/*lineEnds=*/true);
             if (c == kEnd) return Done();  // a file without an end record loads what it holds
-            if (c != ':') return Fail(HexStatus::NoRecordStart, c);
             bool endOfFile = false;
-            if (HexResult r = Record(endOfFile); !r.ok()) return r;
-            if (endOfFile) return Done();
-            c = SkipBlank(/*lineEnds=*/false);
-            if (c == kEnd) return Done();
-            if (c != '\r' && c != '\n') return Fail(HexStatus::TrailingText, c);
-            EndLine(c);
+            if (c != ':') {
+                Fail(HexStatus::NoRecordStart, c);
+            } else if (Record(endOfFile) && !endOfFile) {
+                c = SkipBlank(/*lineEnds=*/false);
+                if (c == '\r' || c == '\n') {
+                    EndLine(c);
+                    continue;
+                }
+                if (c != kEnd) Fail(HexStatus::TrailingText, c);
+            }
+            return Done();
         }
     }
 
@@ -102,37 +117,35 @@ private:
         return in_.Get();
     }
 
-    // Reads two hexadecimal digits into `byte`.
-    HexResult Byte(int& byte) {
-        char digits[2];
-        for (char& d : digits) {
+    // Reads two hexadecimal digits into `byte` and adds it to the sum.
+    bool Byte(int& byte) {
+        byte = 0;
+        for (int i = 0; i < 2; ++i) {
             const int c = Next();
             if (c == kEnd) return Fail(HexStatus::UnexpectedEnd, c);
             if (c == '\r' || c == '\n') return Fail(HexStatus::LineEndInRecord, c);
-            if (DigitValue(static_cast<char>(c), 16) < 0) return Fail(HexStatus::BadCharacter, c);
-            d = static_cast<char>(c);
+            const int digit = DigitValue(static_cast<char>(c), 16);
+            if (digit < 0) return Fail(HexStatus::BadCharacter, c);
+            byte = byte * 16 + digit;
         }
-        byte = BaseStrToInt(16, std::string_view(digits, 2));
         sum_ += byte;
-        return {};
+        return true;
     }
 
     // One record after its ':'.
-    HexResult Record(bool& endOfFile) {
+    bool Record(bool& endOfFile) {
         sum_ = 0;
         int count = 0, high = 0, low = 0, type = 0;
-        for (int* field : {&count, &high, &low, &type}) {
-            if (HexResult r = Byte(*field); !r.ok()) return r;
-        }
-        const std::uint32_t address = static_cast<std::uint32_t>(high << 8 | low);
+        if (!Byte(count) || !Byte(high) || !Byte(low) || !Byte(type)) return false;
+        const auto address = static_cast<std::uint32_t>(high << 8 | low);
         std::uint8_t data[255];
         for (int k = 0; k < count; ++k) {
             int b = 0;
-            if (HexResult r = Byte(b); !r.ok()) return r;
+            if (!Byte(b)) return false;
             data[k] = static_cast<std::uint8_t>(b);
         }
         int checksum = 0;
-        if (HexResult r = Byte(checksum); !r.ok()) return r;
+        if (!Byte(checksum)) return false;
         if ((sum_ & 0xFF) != 0) return Fail(HexStatus::Checksum);
 
         switch (static_cast<HexRecord>(type)) {
@@ -140,68 +153,65 @@ private:
                 for (int k = 0; k < count; ++k) {
                     const std::uint64_t at = base_ + address + static_cast<std::uint32_t>(k);
                     if (at >= kImageCells) {
-                        HexResult r = Fail(HexStatus::OutOfRange);
-                        r.address = static_cast<std::uint32_t>(at);
-                        return r;
+                        failure_.address = static_cast<std::uint32_t>(at);
+                        return Fail(HexStatus::OutOfRange);
                     }
                     image_[at] = data[k];
                 }
-                return {};
+                return true;
             case HexRecord::EndOfFile:
                 if (count != 0) return BadLength(type, count);
                 endOfFile = true;
-                return {};
+                return true;
             case HexRecord::ExtendedSegmentAddress:
                 if (count != 2) return BadLength(type, count);
                 base_ = static_cast<std::uint64_t>(data[0] << 8 | data[1]) << 4;
-                return {};
+                return true;
             case HexRecord::ExtendedLinearAddress:
                 if (count != 2) return BadLength(type, count);
                 base_ = static_cast<std::uint64_t>(data[0] << 8 | data[1]) << 16;
-                return {};
+                return true;
             case HexRecord::StartSegmentAddress:
             case HexRecord::StartLinearAddress:
                 // The start address means nothing to the board: checked, then ignored.
                 if (count != 4) return BadLength(type, count);
-                return {};
+                return true;
         }
-        HexResult r = Fail(HexStatus::UnknownType);
-        r.recordType = type;
-        return r;
+        failure_.recordType = type;
+        return Fail(HexStatus::UnknownType);
     }
 
-    HexResult BadLength(int type, int count) {
-        HexResult r = Fail(HexStatus::BadLength);
-        r.recordType = type;
-        r.length = count;
-        return r;
+    bool BadLength(int type, int count) {
+        failure_.recordType = type;
+        failure_.length = count;
+        return Fail(HexStatus::BadLength);
     }
 
-    HexResult Fail(HexStatus status, int c = kEnd) {
-        if (in_.Failed()) return ReadError();
-        HexResult r;
-        r.status = status;
-        r.line = line_;
-        r.character = c == kEnd ? '\0' : static_cast<char>(c);
-        return r;
+    // Notes the failure at the current line; always false.
+    bool Fail(HexStatus status, int c = kEnd) {
+        failure_.status = status;
+        failure_.line = line_;
+        failure_.character = c == kEnd ? '\0' : static_cast<char>(c);
+        return false;
     }
 
+    // The outcome: a read error outranks whatever the parser concluded from
+    // the bytes it did get.
     HexResult Done() {
-        if (in_.Failed()) return ReadError();
-        return {};
-    }
-
-    HexResult ReadError() {
-        HexResult r;
-        r.status = HexStatus::ReadFailed;
-        r.line = line_;
-        r.reason = std::strerror(in_.Error());
-        return r;
+        if (in_.Failed()) {
+            HexResult r;
+            r.status = HexStatus::ReadFailed;
+            r.line = line_;
+            r.reason = std::strerror(in_.Error());
+            return r;
+        }
+        return failure_;
     }
 
     static constexpr int kNone = -2;
     Source& in_;
     ImageCells& image_;
+    HexResult failure_;  // Ok until a step fails
     int line_ = 1;
     int pending_ = kNone;  // a character read ahead after a lone CR
     int sum_ = 0;

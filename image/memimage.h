@@ -45,6 +45,10 @@ class GridCells {
 public:
     virtual ~GridCells() = default;
     virtual void SetCell(int column, int row, std::string_view text) = 0;
+    // Bracket a run of SetCell calls, so that a grid can redraw once for all
+    // of them instead of once per cell.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
 };
 
 // Sets every cell of MemImage to 255.

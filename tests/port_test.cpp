@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "port.h"
-#include "pty.h"
+#include "pty_pair.h"
 #include "transfer.h"
 
 namespace {

@@ -25,6 +25,10 @@ srec_cat "$work/part.bin" -binary -offset 0x3000 -o srec_obs16.hex -intel -obs=1
 srec_cat "$work/part.bin" -binary -offset 0x3000 -o srec_obs32.hex -intel -obs=32
 srec_cat "$work/full.bin" -binary -offset 0x3000 -o srec_full.hex -intel
 
+# Every one of the 16384 cells, 0x0000-0x3FFF (for the benchmarks).
+python3 -c 'import sys; sys.stdout.buffer.write(bytes((i * 29 + i // 97) % 256 for i in range(16384)))' > "$work/all.bin"
+srec_cat "$work/all.bin" -binary -o srec_all_cells.hex -intel
+
 # objcopy from a raw binary.
 objcopy -I binary -O ihex --change-addresses 0x3000 "$work/part.bin" objcopy.hex
 

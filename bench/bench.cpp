@@ -1,0 +1,283 @@
+// Benchmarks of the whole tool: loading, the grid, start-up and the transfer
+// path. Run by scripts/bench.sh; every COM number is a pseudo-terminal here.
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QTableView>
+#include <QTimer>
+#include <array>
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "GridModel.h"
+#include "Programator.h"
+#include "hexfile.h"
+#include "memimage.h"
+#include "pty_pair.h"
+#include "transfer.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+const std::string kData = KTQ_TEST_DATA_DIR;
+std::array<std::unique_ptr<PtyPair>, 5> ports;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+std::size_t FileSize(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    return static_cast<std::size_t>(in.tellg());
+}
+
+// --- 1. The HEX reader -----------------------------------------------------
+
+void BM_LoadHexFile(benchmark::State& state, const std::string& file) {
+    const std::string path = kData + "/" + file;
+    auto image = std::make_unique<ImageCells>(ErasedImage());
+    for (auto _ : state) {
+        const HexResult r = LoadHexFile(path, *image);
+        if (!r.ok()) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(image->data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * FileSize(path)));
+}
+BENCHMARK_CAPTURE(BM_LoadHexFile, full_window_srec, std::string("srec_full.hex"));
+BENCHMARK_CAPTURE(BM_LoadHexFile, all_16384_cells, std::string("srec_all_cells.hex"));
+
+// --- 2. The grid, shown (offscreen) ---------------------------------------
+
+class QuietToolkit : public QtToolkit {
+public:
+    ModalResult MessageDlg(QWidget*, const QString&, MsgKind, MsgButtons) override { return ModalResult::OK; }
+};
+
+// From the refresh to the repainted grid, alternating two images so that
+// every cell changes each time.
+void BM_RefreshGridRepaint(benchmark::State& state) {
+    QuietToolkit toolkit;
+    TForm1 form(toolkit);
+    form.show();
+    QCoreApplication::processEvents();
+    auto a = std::make_unique<ImageCells>(ErasedImage());
+    auto b = std::make_unique<ImageCells>(ErasedImage());
+    LoadHexFile(kData + "/srec_full.hex", *b);
+    bool flip = false;
+    for (auto _ : state) {
+        RefreshGrid(*form.SDataCells, flip ? *a : *b);
+        form.SData->viewport()->repaint();
+        flip = !flip;
+    }
+}
+BENCHMARK(BM_RefreshGridRepaint)->Unit(benchmark::kMicrosecond);
+
+// Load of a full-window file plus the refresh and repaint.
+void BM_LoadAndRefresh(benchmark::State& state) {
+    QuietToolkit toolkit;
+    TForm1 form(toolkit);
+    form.show();
+    QCoreApplication::processEvents();
+    const std::string files[] = {kData + "/srec_full.hex", kData + "/objcopy.hex"};
+    int k = 0;
+    for (auto _ : state) {
+        MemImage = ErasedImage();
+        LoadHexFile(files[k ^= 1], MemImage);
+        RefreshGrid(*form.SDataCells);
+        form.SData->viewport()->repaint();
+    }
+    MemImage = ErasedImage();
+}
+BENCHMARK(BM_LoadAndRefresh)->Unit(benchmark::kMicrosecond);
+
+// --- 3. Start-up, in a process of its own ---------------------------------
+
+struct Probe {
+    double sinceSpawnMs = 0, sinceMainMs = 0, rssStartMiB = 0, rssLoadedMiB = 0;
+};
+
+Probe RunProgramOnce() {
+    int err[2];
+    if (::pipe(err) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    posix_spawn_file_actions_addclose(&actions, err[0]);
+    ::setenv("KTQ51_STARTUP_PROBE", "1", 1);
+    ::setenv("KTQ51_STARTUP_PROBE_LOAD", (kData + "/srec_full.hex").c_str(), 1);
+    char program[] = KTQ_PROGRAM;
+    char* argv[] = {program, nullptr};
+    pid_t pid = 0;
+    const auto spawned = Clock::now();
+    const int rc = ::posix_spawn(&pid, program, &actions, nullptr, argv, environ);
+    ::unsetenv("KTQ51_STARTUP_PROBE");
+    ::unsetenv("KTQ51_STARTUP_PROBE_LOAD");
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(err[1]);
+    std::string output;
+    char buffer[1024];
+    for (ssize_t n; (n = ::read(err[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
+    ::close(err[0]);
+    if (rc != 0) return {};
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+
+    Probe p;
+    long long sinceMainUs = 0, monotonicNs = 0;
+    long rss = 0, rssLoaded = 0;
+    const auto at = output.find("probe first_paint");
+    if (at == std::string::npos ||
+        std::sscanf(output.c_str() + at, "probe first_paint_since_main_us=%lld first_paint_monotonic_ns=%lld rss_kib=%ld",
+                    &sinceMainUs, &monotonicNs, &rss) != 3) {
+        return {};
+    }
+    if (const auto l = output.find("probe rss_after_load_kib="); l != std::string::npos) {
+        std::sscanf(output.c_str() + l, "probe rss_after_load_kib=%ld", &rssLoaded);
+    }
+    const auto spawnNs = std::chrono::duration_cast<std::chrono::nanoseconds>(spawned.time_since_epoch()).count();
+    p.sinceSpawnMs = static_cast<double>(monotonicNs - spawnNs) / 1e6;
+    p.sinceMainMs = static_cast<double>(sinceMainUs) / 1e3;
+    p.rssStartMiB = static_cast<double>(rss) / 1024.0;
+    p.rssLoadedMiB = static_cast<double>(rssLoaded) / 1024.0;
+    return p;
+}
+
+void BM_StartupToFirstPaint(benchmark::State& state) {
+    Probe last;
+    double mainMs = 0;
+    for (auto _ : state) {
+        last = RunProgramOnce();
+        if (last.sinceSpawnMs <= 0) {
+            state.SkipWithError("the program did not report its first paint");
+            break;
+        }
+        state.SetIterationTime(last.sinceSpawnMs / 1e3);
+        mainMs += last.sinceMainMs;
+    }
+    state.counters["main_to_paint_ms"] = benchmark::Counter(mainMs / static_cast<double>(state.iterations()));
+    state.counters["rss_start_MiB"] = last.rssStartMiB;
+    state.counters["rss_loaded_MiB"] = last.rssLoadedMiB;
+}
+BENCHMARK(BM_StartupToFirstPaint)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// --- 4. The transfer path ----------------------------------------------------
+
+// The real Qt toolkit (progress box, worker thread), with the question
+// answered Yes at once and the result box noted instead of shown.
+class TimingToolkit : public QtToolkit {
+public:
+    ModalResult MessageDlg(QWidget*, const QString& text, MsgKind, MsgButtons buttons) override {
+        if (buttons & mbNo) {
+            confirmed = Clock::now();
+            return ModalResult::Yes;
+        }
+        resultShown = Clock::now();
+        resultText = text;
+        return ModalResult::OK;
+    }
+    Clock::time_point confirmed, resultShown;
+    QString resultText;
+};
+
+// From the confirmation to the result box, with a reader that keeps up.
+void BM_TransferKeepingUp(benchmark::State& state) {
+    TimingToolkit toolkit;
+    TForm1 form(toolkit);
+    form.show();
+    QCoreApplication::processEvents();
+    std::atomic<bool> reading{true};
+    std::thread reader([&] {
+        while (reading) ports[0]->Read(1 << 20, 20ms);
+    });
+    for (auto _ : state) {
+        form.Programuj1->trigger();
+        if (!toolkit.resultText.startsWith("Programovani")) state.SkipWithError("transfer failed");
+        state.SetIterationTime(Seconds(toolkit.resultShown - toolkit.confirmed));
+    }
+    reading = false;
+    reader.join();
+}
+BENCHMARK(BM_TransferKeepingUp)->UseManualTime()->Iterations(50)->Unit(benchmark::kMillisecond);
+
+double ProcessCpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// A stalled line: the peer's buffer is full and it reads nothing. The write
+// waits out its limit (2 s here); meanwhile the program should sleep (its CPU
+// time a small share of the wall time) and its window keep answering (no
+// long gap between the ticks of a 5 ms timer on the user-interface thread).
+// The two are measured in separate rounds, so that the ticking timer's own
+// work does not count as the program's.
+void StalledRounds(benchmark::State& state, bool watchLoop) {
+    TimingToolkit toolkit;
+    TForm1 form(toolkit);
+    form.show();
+    QCoreApplication::processEvents();
+    double cpuShare = 0, worstGapMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ports[0]->Read(1 << 20, 50ms);  // empty what an earlier round left
+        ports[0]->Stall();
+        ComTimeouts.WriteTotalTimeoutMultiplier = 0;
+        ComTimeouts.WriteTotalTimeoutConstant = 2000;
+        Clock::time_point lastTick = Clock::now();
+        double gapMs = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const auto now = Clock::now();
+            gapMs = std::max(gapMs, std::chrono::duration<double, std::milli>(now - lastTick).count());
+            lastTick = now;
+        });
+        if (watchLoop) ticker.start(5);
+        state.ResumeTiming();
+
+        const double cpu0 = ProcessCpuSeconds();
+        const auto wall0 = Clock::now();
+        form.Programuj1->trigger();
+        const double wall = Seconds(Clock::now() - wall0);
+        const double cpu = ProcessCpuSeconds() - cpu0;
+        state.SetIterationTime(wall);
+        ticker.stop();
+        if (!toolkit.resultText.startsWith("Chyba")) state.SkipWithError("the stalled write did not fail");
+        cpuShare = std::max(cpuShare, 100.0 * cpu / wall);
+        worstGapMs = std::max(worstGapMs, gapMs);
+    }
+    if (watchLoop) {
+        state.counters["max_loop_gap_ms"] = worstGapMs;
+    } else {
+        state.counters["cpu_percent"] = cpuShare;
+    }
+}
+void BM_TransferStalledCpu(benchmark::State& state) { StalledRounds(state, false); }
+void BM_TransferStalledLoopGap(benchmark::State& state) { StalledRounds(state, true); }
+BENCHMARK(BM_TransferStalledCpu)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TransferStalledLoopGap)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    for (int n = 1; n <= 5; ++n) {
+        ports[n - 1] = std::make_unique<PtyPair>();
+        ports[n - 1]->MapAs(n);  // no default device is ever opened
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
