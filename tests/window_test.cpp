@@ -132,6 +132,18 @@ TEST_F(WindowTest, CtrlKClosesTheWindow) {
     EXPECT_FALSE(form.isVisible());
 }
 
+TEST_F(WindowTest, CtrlOAndCtrlPRunTheirCommands) {
+    TForm1 form(toolkit);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);  // the dialog is cancelled
+    EXPECT_EQ(toolkit.dialogs, 1);
+    QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);  // the question is refused
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text, "Opravdu chcete přeprogramovat KTQ - 51?");
+    EXPECT_EQ(form.Informace->text(), "Programování zrušeno");
+}
+
 // Konec and the title-bar close button both end the message loop, which is
 // what ends the program.
 void ExpectCloseEndsMessageLoop(TForm1& form, const std::function<void()>& close) {
