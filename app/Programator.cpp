@@ -15,9 +15,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <exception>
-#include <string>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "GridModel.h"
 #include "Messages.h"
