@@ -37,11 +37,14 @@ public:
         bar_->setRange(0, static_cast<int>(total));
         layout->addWidget(text_);
         layout->addWidget(bar_);
-        Show(0);
+        Paint(0);
     }
 
     void Show(std::size_t done) {
-        if (done == shown_ && !text_->text().isEmpty()) return;  // nothing new to paint
+        if (done != shown_) Paint(done);  // an unchanged count needs no repaint
+    }
+
+    void Paint(std::size_t done) {
         shown_ = done;
         bar_->setValue(static_cast<int>(done));
         text_->setText(QStringLiteral("Odesláno %1 z %2 bajtů").arg(done).arg(total_));

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages named on the command line that are not yet
-# installed. Quiet and idempotent: when everything is present it does nothing.
+# Installs what the normal build needs, and the further Debian packages named
+# on the command line, where they are not yet installed. Quiet and
+# idempotent: when everything is present it does nothing.
 set -euo pipefail
 
+# Everything that configuring the normal build looks for.
+base=(build-essential cmake ninja-build pkg-config
+      qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev)
+
 missing=()
-for pkg in "$@"; do
+for pkg in "${base[@]}" "$@"; do
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
 done

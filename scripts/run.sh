@@ -6,8 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev
+scripts/deps.sh
 
 cmake --preset default >/dev/null
 cmake --build --preset default --target programator ktq51-sim

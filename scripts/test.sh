@@ -5,9 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev \
-    clang libclang-rt-14-dev
+scripts/deps.sh clang libclang-rt-14-dev
 
 export QT_QPA_PLATFORM=offscreen
 for preset in default asan fuzz; do

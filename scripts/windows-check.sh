@@ -5,9 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev \
-    googletest g++-mingw-w64-x86-64-posix wine wine64
+scripts/deps.sh googletest g++-mingw-w64-x86-64-posix wine wine64
 
 # The harness runs on Linux: it is built by the normal build.
 cmake --preset default -DKTQ_WERROR=ON >/dev/null

@@ -18,6 +18,7 @@
 #include "Programator.h"
 #include "fake_toolkit.h"
 #include "hexfile.h"
+#include "line_checks.h"
 #include "memimage.h"
 #include "test_ports.h"
 #include "transfer.h"
@@ -162,10 +163,7 @@ TEST_F(ProgramTest, ChoosingCom3SwitchesTheLineAndTheMenu) {
     EXPECT_FALSE(form.port3->isEnabled());
     EXPECT_TRUE(form.port4->isEnabled());
     EXPECT_TRUE(form.port5->isEnabled());
-    const termios t = TestPort(3).SlaveSettings();
-    EXPECT_EQ(cfgetospeed(&t), B19200);
-    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_FALSE(t.c_oflag & OPOST);
+    EXPECT_TRUE(Is19200EightNoneOneRaw(TestPort(3).SlaveSettings()));
     // COM1 is free again, and the data now goes to COM3.
     PortHandle again;
     CommStateRecord state{};
