@@ -12,7 +12,14 @@ std::chrono::milliseconds WriteLimit(const CommTimeouts& timeouts, std::size_t b
 PortHandle& PortHandle::operator=(PortHandle&& other) noexcept {
     if (this != &other) {
         Close();
-        native_ = other.Release();
+        TakeFrom(other);
     }
     return *this;
+}
+
+void PortHandle::TakeFrom(PortHandle& other) noexcept {
+    native_ = other.native_;
+    exclusive_ = other.exclusive_;
+    other.native_ = kNone;
+    other.exclusive_ = false;
 }

@@ -6,36 +6,99 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "line_settings.h"
 #include "port.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The longest single sleep while the line is full. A wake-up that never
+// comes then costs at most this much, not the whole limit.
+constexpr int kPollSliceMs = 100;
+
 std::string SystemReason(int error) {
     if (error == EWOULDBLOCK || error == EBUSY) return "port používá jiný program";
     return std::strerror(error);
 }
 
-// Milliseconds left until `deadline`, at least 0, at most what poll takes.
-int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return 0;
-    return left > 60'000 ? 60'000 : static_cast<int>(left);
+bool MeansGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
 }
 
-// Bytes written but still in the output queue, or 0 where the device cannot say.
-std::size_t Pending(int fd) {
-    int pending = 0;
-    // Returns 0 upon success, -1 upon failure.
-    if (::ioctl(fd, TIOCOUTQ, &pending) != 0 || pending < 0) return 0;
-    return static_cast<std::size_t>(pending);
+PortCause CauseOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV: return PortCause::NoDevice;
+        case EACCES:
+        case EPERM: return PortCause::NoPermission;
+        case EBUSY:
+        case EWOULDBLOCK: return PortCause::InUse;
+        default: return PortCause::Other;
+    }
 }
+
+// Milliseconds left until `deadline`, at least 0, at most `cap`.
+int MillisecondsLeft(Clock::time_point deadline, int cap) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return 0;
+    return left > cap ? cap : static_cast<int>(left);
+}
+
+// Follows one write: how many bytes have left the port, as far as the
+// device tells, and whether it is still there.
+class Departures {
+public:
+    Departures(int fd, const std::function<void(std::size_t)>& progress) : fd_(fd), progress_(progress) {}
+
+    // Asks the device; false once it failed, with the reason in `result`.
+    bool Check(std::size_t accepted, WriteResult& result) {
+        pollfd p{fd_, POLLOUT, 0};
+        // Returns the count of ready descriptors, 0 if none, -1 with errno set.
+        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            return Fail(result, EIO);
+        }
+        int queued = 0;
+        // Returns 0 upon success, -1 upon failure. Only a device that cannot
+        // tell (ENOTTY, EINVAL) counts as having nothing queued.
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+            if (errno != ENOTTY && errno != EINVAL) return Fail(result, errno);
+            queued = 0;
+        }
+        const std::size_t pending = std::min(static_cast<std::size_t>(std::max(queued, 0)), accepted);
+        // The device answered after the previous count: that count is sure.
+        confirmed_ = left_;
+        left_ = std::max(left_, accepted - pending);
+        if (progress_ && left_ != reported_) {
+            reported_ = left_;
+            progress_(left_);
+        }
+        return true;
+    }
+
+    bool Fail(WriteResult& result, int error) {
+        result.error = std::strerror(error);
+        result.cause = MeansGone(error) ? PortCause::Gone : PortCause::Other;
+        return false;
+    }
+
+    std::size_t Left() const { return left_; }
+    std::size_t Confirmed() const { return confirmed_; }
+
+private:
+    int fd_;
+    const std::function<void(std::size_t)>& progress_;
+    std::size_t left_ = 0;
+    std::size_t confirmed_ = 0;
+    std::size_t reported_ = 0;
+};
 
 }  // namespace
 
@@ -45,17 +108,12 @@ bool PortHandle::IsOpen() const {
 
 void PortHandle::Close() noexcept {
     if (native_ < 0) return;
-    // Give the line back for others: clear the exclusive mode, which would
-    // otherwise outlive us on a device that another process keeps open.
-    ::ioctl(native_, TIOCNXCL);
+    // Clear the exclusive mode we set, which would otherwise outlive us on a
+    // device that another process keeps open.
+    if (exclusive_) ::ioctl(native_, TIOCNXCL);
     ::close(native_);  // also releases the flock
     native_ = -1;
-}
-
-NativeHandle PortHandle::Release() noexcept {
-    const int fd = native_;
-    native_ = -1;
-    return fd;
+    exclusive_ = false;
 }
 
 std::string PortDevice(int index) {
@@ -66,11 +124,16 @@ std::string PortDevice(int index) {
     return "/dev/ttyS" + std::to_string(index);
 }
 
+std::string PortPath(int index) {
+    return PortDevice(index);
+}
+
 OpenResult OpenAndConfigure(int index, PortHandle& port, CommStateRecord& state, CommTimeouts& timeouts) {
     OpenResult result;
     result.device = PortDevice(index);
     auto fail = [&](PortFailure failure, int error) {
         result.failure = failure;
+        result.cause = CauseOf(error);
         result.reason = SystemReason(error);
         return result;
     };
@@ -94,24 +157,21 @@ OpenResult OpenAndConfigure(int index, PortHandle& port, CommStateRecord& state,
     // Refuses later opens by other programs (root passes it; the flock holds then).
     // Returns 0 upon success, -1 upon failure.
     if (::ioctl(fd, TIOCEXCL) != 0) return fail(PortFailure::CannotOpen, errno);
+    opened.MarkExclusive();
 
-    // 19200 baud in and out, 8 data bits, no parity, one stop bit, receiver
-    // on, modem lines ignored.
-    ::cfsetispeed(&settings, B19200);
-    ::cfsetospeed(&settings, B19200);
-    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
-    settings.c_cflag |= CS8 | CREAD | CLOCAL;
-    // Raw: every byte reaches the line unchanged and arrives unchanged. The
-    // flow-control bits (CRTSCTS, IXON, IXOFF, IXANY) are not touched.
-    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
-    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 0;
+    SetLineSettings(settings);
     // Returns 0 upon success (even if only some settings took), -1 upon failure.
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) return fail(PortFailure::LineError, errno);
+    // So read them back: every field we set must have taken.
+    CommStateRecord actual{};
+    if (::tcgetattr(fd, &actual) != 0) return fail(PortFailure::LineError, errno);
+    if (const std::string_view field = MismatchedLineSetting(actual); !field.empty()) {
+        result.failure = PortFailure::LineError;
+        result.reason = "nastavení linky se neujalo (" + std::string(field) + ")";
+        return result;
+    }
 
-    state = settings;
+    state = actual;
     timeouts = CommTimeouts{};
     port = std::move(opened);
     return result;
@@ -122,54 +182,67 @@ WriteResult WritePort(const PortHandle& port, std::span<const std::uint8_t> data
     WriteResult result;
     const int fd = port.Native();
     const Clock::time_point deadline = Clock::now() + limit;
+    Departures departures(fd, progress);
     std::size_t accepted = 0;
+    bool failed = false;
+    auto timedOut = [&] {
+        result.error = "vypršel časový limit";
+        result.cause = PortCause::TimedOut;
+        failed = true;
+    };
 
-    while (accepted < data.size()) {
+    while (!failed && accepted < data.size()) {
         // Returns the count written (possibly short), or -1 with errno set.
         const ssize_t n = ::write(fd, data.data() + accepted, data.size() - accepted);
         if (n > 0) {
             accepted += static_cast<std::size_t>(n);
-            if (progress) progress(accepted);
+            failed = !departures.Check(accepted, result);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            result.error = std::strerror(errno);  // EIO: the device went away
+            failed = !departures.Fail(result, errno);
             break;
         }
-        // The output queue is full: sleep until there is room or time is up.
-        const int wait = MillisecondsLeft(deadline);
+        // The output queue is full: sleep until there is room or time is up,
+        // a slice at a time, then try the write again.
+        const int wait = MillisecondsLeft(deadline, kPollSliceMs);
         if (wait == 0) {
-            result.error = "vypršel časový limit";
+            timedOut();
             break;
         }
         pollfd p{fd, POLLOUT, 0};
         // Returns the count of ready descriptors, 0 on time-out, -1 with errno set.
-        const int ready = ::poll(&p, 1, wait);
-        if (ready < 0 && errno != EINTR) {
-            result.error = std::strerror(errno);
+        if (::poll(&p, 1, wait) < 0 && errno != EINTR) {
+            failed = !departures.Fail(result, errno);
             break;
         }
-        if (ready > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLOUT)) {
-            result.error = std::strerror(EIO);
-            break;
-        }
+        failed = !departures.Check(accepted, result);
     }
 
-    // Wait until what was accepted has left the port, sleeping a byte time's
-    // worth at a time. Only what has left counts as written.
-    std::size_t pending = Pending(fd);
-    while (pending > 0) {
-        const int wait = MillisecondsLeft(deadline);
+    // Wait until what was accepted has left the port, sleeping a few byte
+    // times at a time (10 bit times at 19200 baud are about 0.52 ms). Done
+    // when the device, asked once more, still says all has left.
+    while (!failed) {
+        if (!departures.Check(accepted, result)) break;
+        if (departures.Confirmed() == data.size()) break;
+        if (departures.Left() == data.size()) continue;
+        const int wait = MillisecondsLeft(deadline, kPollSliceMs);
         if (wait == 0) {
-            if (result.error.empty()) result.error = "vypršel časový limit";
+            timedOut();
             break;
         }
-        // 10 bit times per byte at 19200 baud is about 0.52 ms.
-        const int nap = std::min<int>(wait, std::max<int>(1, static_cast<int>(pending / 2)));
-        ::poll(nullptr, 0, std::min(nap, 50));
-        pending = Pending(fd);
+        const std::size_t pending = accepted - departures.Left();
+        ::poll(nullptr, 0, std::min<int>(wait, std::max<int>(1, static_cast<int>(pending / 2))));
     }
-    result.written = accepted > pending ? accepted - pending : 0;
+
+    if (result.error.empty()) {
+        result.written = data.size();
+        return result;
+    }
+    // Nothing of this stream may reach the line later, in front of the
+    // next one. Returns 0 upon success, -1 upon failure (a vanished device).
+    ::tcflush(fd, TCOFLUSH);
+    result.written = result.cause == PortCause::Gone ? departures.Confirmed() : departures.Left();
     return result;
 }

@@ -21,3 +21,9 @@ inline constexpr std::size_t kStreamBytes = kWindowCells * sizeof(Cell);
 using ProgrammingStream = std::array<std::uint8_t, kStreamBytes>;
 
 ProgrammingStream MakeProgrammingStream(const ImageCells& image);
+
+// Whole seconds the line needs for `bytes`, rounded up: each byte takes 10
+// bit times (start, 8 data, stop) at 19200 baud.
+constexpr std::size_t LineSeconds(std::size_t bytes) {
+    return (bytes * 10 + kBaudRate - 1) / kBaudRate;
+}

@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +23,10 @@ public:
         // Returns 0 upon success, -1 upon failure.
         if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
             throw std::runtime_error("openpty failed");
+        }
+        // Returns 0 upon success, -1 upon failure.
+        if (::fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 || ::fcntl(slave_, F_SETFD, FD_CLOEXEC) != 0) {
+            throw std::runtime_error("fcntl failed");
         }
         path_ = name;
     }
@@ -54,30 +59,34 @@ public:
         while (data.size() < count) {
             pollfd p{master_, POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(quiet.count())) <= 0) break;
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - data.size()));
             if (n <= 0) break;
             data.insert(data.end(), buffer, buffer + n);
         }
         return data;
     }
 
-    // Fills the line's buffers from the slave side until they take no more,
-    // so that a writer on the slave stalls. Returns the bytes it took.
+    // Fills the line's buffers with 0x55 until they take no more, so that a
+    // writer on the slave stalls. Written through the test's own slave
+    // descriptor: a port that holds the line exclusively refuses a new open
+    // to anyone but root. Returns the bytes it took.
     std::size_t Stall() const {
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
         termios t = SlaveSettings();
         ::cfmakeraw(&t);
         SetSlaveSettings(t);
+        const int flags = ::fcntl(slave_, F_GETFL);
+        if (flags < 0 || ::fcntl(slave_, F_SETFL, flags | O_NONBLOCK) != 0) throw std::runtime_error("fcntl failed");
         std::size_t total = 0;
-        const std::vector<std::uint8_t> junk(4096, 0x55);
+        const std::vector<std::uint8_t> junk(4096, kStallByte);
         for (;;) {
-            const ssize_t n = ::write(fd, junk.data(), junk.size());
+            const ssize_t n = ::write(slave_, junk.data(), junk.size());
             if (n <= 0) break;
             total += static_cast<std::size_t>(n);
         }
-        ::close(fd);
+        ::fcntl(slave_, F_SETFL, flags);
         return total;
     }
+    static constexpr std::uint8_t kStallByte = 0x55;
 
     void CloseMaster() {
         if (master_ >= 0) ::close(master_);

@@ -155,6 +155,90 @@ TEST_F(ProgramTest, VanishedDeviceGivesAnErrorAndTheProgramGoesOn) {
     EXPECT_EQ(toolkit.boxes.size(), 3u);
 }
 
+// A USB adapter pulled mid-transfer and plugged in again, under its stable
+// name (a symlink, as /dev/serial/by-id/ has): the error comes, the port is
+// given back, and the next Programuj reaches the new device without a
+// restart. Many times over.
+TEST_F(ProgramTest, UnpluggedAdapterIsReopenedByTheNextTransfer) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string byId = dir.filePath("usb-KTQ_adapter-if00-port0").toStdString();
+    auto plug = [&](const PtyPair& device) {
+        ::unlink(byId.c_str());
+        ASSERT_EQ(::symlink(device.path().c_str(), byId.c_str()), 0) << std::strerror(errno);
+    };
+    auto first = std::make_unique<PtyPair>();
+    plug(*first);
+    ::setenv("KTQ51_COM1", byId.c_str(), 1);
+    TForm1 form(toolkit);
+    MemImage[0x3456] = 0x42;
+    const std::vector<std::uint8_t> expected = Stream(MemImage);
+
+    int errors = 0, exact = 0;
+    constexpr int kCycles = 100;
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        // A board that holds the line, then the cable is pulled.
+        first->Stall();
+        std::thread pull([&] {
+            std::this_thread::sleep_for(20ms);
+            first->CloseMaster();
+        });
+        toolkit.boxes.clear();
+        toolkit.answers = {ModalResult::Yes, ModalResult::OK};
+        form.Programuj1->trigger();
+        pull.join();
+        ASSERT_EQ(toolkit.boxes.size(), 2u);
+        errors += toolkit.boxes[1].text.startsWith("Chyba pri odesílání\n") &&
+                  toolkit.boxes[1].text.contains("resetujte");
+
+        // The adapter is back under the same name; the next transfer reaches it.
+        auto second = std::make_unique<PtyPair>();
+        plug(*second);
+        toolkit.boxes.clear();
+        toolkit.answers = {ModalResult::Yes, ModalResult::OK};
+        std::vector<std::uint8_t> received;
+        std::thread reader([&] { received = second->Read(kStreamBytes, 300ms); });
+        form.Programuj1->trigger();
+        reader.join();
+        ASSERT_EQ(toolkit.boxes.size(), 2u);
+        exact += toolkit.boxes[1].text == "Programovani proběhlo v pořádku" && received == expected;
+        EXPECT_FALSE(form.port1->isEnabled()) << "COM1 stays the selected port";
+        first = std::move(second);
+    }
+    std::cerr << "unplug cycles: " << kCycles << ", error boxes: " << errors << ", exact retries: " << exact
+              << std::endl;
+    EXPECT_EQ(errors, kCycles);
+    EXPECT_EQ(exact, kCycles);
+    ::setenv("KTQ51_COM1", TestPort(1).path().c_str(), 1);
+}
+
+// Gone for good: the reopen fails, the user is told, the program goes on.
+TEST_F(ProgramTest, ReopenThatFailsIsReportedAndTheProgramGoesOn) {
+    auto adapter = std::make_unique<PtyPair>();
+    adapter->MapAs(1);
+    TForm1 form(toolkit);
+    adapter->Stall();
+    std::thread pull([&] {
+        std::this_thread::sleep_for(20ms);
+        adapter->CloseMaster();
+    });
+    toolkit.answers = {ModalResult::Yes, ModalResult::OK};
+    form.Programuj1->trigger();
+    pull.join();
+    ::setenv("KTQ51_COM1", "/nonexistent/ttyUSB0", 1);
+    toolkit.boxes.clear();
+    toolkit.answers = {ModalResult::Yes, ModalResult::OK};
+    form.Programuj1->trigger();
+    ASSERT_EQ(toolkit.boxes.size(), 2u);
+    EXPECT_TRUE(toolkit.boxes[1].text.startsWith("COM nelze otevřít\n/nonexistent/ttyUSB0: "))
+        << toolkit.boxes[1].text.toStdString();
+    EXPECT_EQ(toolkit.boxes[1].kind, MsgKind::Error);
+    EXPECT_EQ(toolkit.boxes[1].buttons, mbOK);
+    EXPECT_TRUE(form.Informace->text().isEmpty());
+    EXPECT_FALSE(form.port1->isEnabled());
+    ::setenv("KTQ51_COM1", TestPort(1).path().c_str(), 1);
+}
+
 TEST_F(ProgramTest, ChoosingCom3SwitchesTheLineAndTheMenu) {
     TForm1 form(toolkit);
     form.port3->trigger();
@@ -195,7 +279,8 @@ protected:
 TEST_F(FatalPortTest, MissingDeviceEndsTheProgramWithStatus1) {
     ::setenv("KTQ51_COM1", "/nonexistent/ttyS0", 1);
     EXPECT_EXIT(StartWindow(), testing::ExitedWithCode(1),
-                "BOX\\[COM nelze otevřít\n/nonexistent/ttyS0: No such file or directory\\]");
+                "BOX\\[COM nelze otevřít\n/nonexistent/ttyS0: No such file or directory\n"
+                "Sériová zařízení tohoto počítače: .*KTQ51_COM1");
 }
 
 TEST_F(FatalPortTest, DeviceHeldByAnotherProgramEndsTheProgram) {
@@ -203,7 +288,7 @@ TEST_F(FatalPortTest, DeviceHeldByAnotherProgramEndsTheProgram) {
     held.MapAs(1);
     const int other = ::open(held.path().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EXIT(StartWindow(), testing::ExitedWithCode(1), "BOX\\[COM nelze otevřít\n.*jiný program\\]");
+    EXPECT_EXIT(StartWindow(), testing::ExitedWithCode(1), "BOX\\[COM nelze otevřít\n.*: port používá jiný program\nPort drží jiný program");
     ::close(other);
 }
 
