@@ -4,31 +4,41 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFont>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTableView>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "GridModel.h"
-#include "Messages.h"
 #include "hexfile.h"
 #include "memimage.h"
+#include "messages.h"
 #include "port.h"
 #include "transfer.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
+
+// The window's outer size in the layout.
+constexpr int kWindowWidth = 567;
+constexpr int kWindowHeight = 568;
 
 // Pixel font heights of the layout: the window's font and the label's.
 constexpr int kWindowFontPixels = 11;
@@ -39,14 +49,21 @@ constexpr int kLabelFontPixels = 16;
 TForm1::TForm1(Toolkit& toolkit, QWidget* parent) : QMainWindow(parent), toolkit_(toolkit) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Programator KTQ-51"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/programator-48.png"));
+    icon.addFile(QStringLiteral(":/icons/programator-256.png"));
+    setWindowIcon(icon);
     QFont font = this->font();
     font.setPixelSize(kWindowFontPixels);
     setFont(font);
+    // The layout's 567 x 568 is the whole window, frame and title bar
+    // included; FitFrame takes the frame off once the window has one.
     move(207, 153);
-    resize(567, 568);
+    resize(kWindowWidth, kWindowHeight);
 
     BuildMenu();
     BuildControls();
+    setAcceptDrops(true);
     Form1 = this;
     Init();
 }
@@ -95,6 +112,10 @@ void TForm1::BuildMenu() {
     port5 = AddCommand(Nastaven1, "port5", QStringLiteral("COM5"), &TForm1::port5Click);
     // COM1 is the port opened at start, so its item is the disabled one.
     port1->setEnabled(false);
+    // Each item names the device it stands for, read as the menu opens.
+    Nastaven1->setToolTipsVisible(true);
+    connect(Nastaven1, &QMenu::aboutToShow, this, &TForm1::ShowPortDevices);
+    ShowPortDevices();
 
     Npovda1 = MainMenu1->addMenu(QStringLiteral("Nápověda"));
     Npovda1->setObjectName("Npovda1");
@@ -169,18 +190,14 @@ void TForm1::Fatal(const QString& text, MsgKind kind) {
 void TForm1::OpenComPort(std::uint8_t index) {
     const OpenResult result = OpenAndConfigure(index, ComHandle, ComState, ComTimeouts);
     if (result.ok()) return;
-    const QString where = QString::fromStdString(result.device.empty() ? "COM" + std::to_string(index + 1)
-                                                                        : result.device) +
-                          QStringLiteral(": ") + QString::fromStdString(result.reason);
-    if (result.failure == PortFailure::CannotOpen) {
-        Fatal(QStringLiteral("COM nelze otevřít\n") + where, MsgKind::Error);
-    }
-    Fatal(QStringLiteral("Chyba linky\n") + where, MsgKind::Warning);
+    Fatal(QString::fromStdString(PortOpenMessage(result, index)),
+          result.failure == PortFailure::CannotOpen ? MsgKind::Error : MsgKind::Warning);
 }
 
 void TForm1::SelectPort(int number) {
     QAction* const items[] = {port1, port2, port3, port4, port5};
     for (int n = 1; n <= kPortCount; ++n) items[n - 1]->setEnabled(n != number);
+    selectedPort_ = number;
     ComHandle.Close();
     OpenComPort(static_cast<std::uint8_t>(number - 1));
 }
@@ -189,6 +206,25 @@ void TForm1::SetStatus(const QString& text) {
     Informace->setText(text);
     // The label sizes itself to its text, keeping its place and height.
     Informace->resize(std::max(Informace->sizeHint().width(), 1), Informace->height());
+}
+
+bool TForm1::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // The window system tells the frame only after the window is shown and
+    // decorated, which it follows with a move or a resize.
+    if (!frameFitted_ && (event->type() == QEvent::Show || event->type() == QEvent::Move ||
+                          event->type() == QEvent::Resize)) {
+        FitFrame();
+    }
+    return handled;
+}
+
+void TForm1::FitFrame() {
+    if (windowHandle() == nullptr || !isVisible()) return;
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull()) return;  // not decorated (yet), or never (offscreen)
+    frameFitted_ = true;
+    resize(kWindowWidth - frame.left() - frame.right(), kWindowHeight - frame.top() - frame.bottom());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -206,21 +242,59 @@ void TForm1::Otev1Click() {
     const auto before = std::make_unique<ImageCells>(MemImage);
     FillImage();
     try {
-        const std::optional<QString> file = toolkit_.ExecuteOpenDialog(
-            this, {QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex")});
-        if (file) {
-            const HexResult result = LoadHexFile(QFile::encodeName(*file).toStdString(), MemImage);
-            if (!result.ok()) {
-                MemImage = *before;
-                ShowMessageBox(HexLoadMessage(result, QDir::toNativeSeparators(*file)), MsgKind::Warning, mbYes);
-                return;
-            }
-        }
+        OpenDialogOptions options{QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex"), lastFolder_};
+        const std::optional<QString> file = toolkit_.ExecuteOpenDialog(this, options);
+        if (file && !LoadFile(*file, *before)) return;
     } catch (...) {
         MemImage = *before;
         throw;
     }
     RefreshGrid(*SDataCells);
+}
+
+bool TForm1::LoadFile(const QString& file, const ImageCells& before) {
+    lastFolder_ = QFileInfo(file).absolutePath();
+    const HexResult result = LoadHexFile(std::filesystem::path(file.toStdU16String()), MemImage);
+    if (result.ok()) return true;
+    MemImage = before;
+    ShowMessageBox(QString::fromStdString(HexLoadMessage(result, QDir::toNativeSeparators(file).toStdString())),
+                   MsgKind::Warning, mbYes);
+    return false;
+}
+
+void TForm1::FileDropped(const QList<QUrl>& urls) {
+    if (urls.size() != 1 || !urls.first().isLocalFile()) {
+        ShowMessageBox(QStringLiteral("Přetáhněte do okna jeden soubor HEX z tohoto počítače."), MsgKind::Warning,
+                       mbOK);
+        return;
+    }
+    OpenFile(urls.first().toLocalFile());
+}
+
+void TForm1::OpenFile(const QString& file) {
+    // Exactly as Soubor > Otevřít with this file.
+    const auto before = std::make_unique<ImageCells>(MemImage);
+    FillImage();
+    if (LoadFile(file, *before)) RefreshGrid(*SDataCells);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    // Nothing is taken while a transfer runs.
+    if (!transferring_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    if (transferring_ || !event->mimeData()->hasUrls()) return;
+    event->acceptProposedAction();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    RunCommand([this, urls] { FileDropped(urls); });
+}
+
+void TForm1::ShowPortDevices() {
+    QAction* const items[] = {port1, port2, port3, port4, port5};
+    for (int n = 1; n <= kPortCount; ++n) {
+        items[n - 1]->setToolTip(QString::fromStdString(PortPath(n - 1)));
+    }
 }
 
 void TForm1::Konec1Click() {
@@ -233,6 +307,19 @@ void TForm1::Programuj1Click() {
                        mbYes | mbNo) != ModalResult::Yes) {
         SetStatus(QStringLiteral("Programování zrušeno"));
         return;
+    }
+
+    // A port whose device vanished was closed, so that its name is free
+    // for the adapter when it is plugged in again: open it afresh, exactly
+    // as at selection. Failing that, the program goes on.
+    if (!ComHandle.IsOpen()) {
+        const int index = selectedPort_ - 1;
+        const OpenResult reopened = OpenAndConfigure(index, ComHandle, ComState, ComTimeouts);
+        if (!reopened.ok()) {
+            ShowMessageBox(QString::fromStdString(PortOpenMessage(reopened, index)), MsgKind::Error, mbOK);
+            SetStatus(QString());
+            return;
+        }
     }
 
     const ProgrammingStream stream = MakeProgrammingStream(MemImage);
@@ -249,15 +336,12 @@ void TForm1::Programuj1Click() {
         throw;
     }
     transferring_ = false;
+    if (result.DeviceGone()) ComHandle.Close();
 
-    if (result.written == stream.size()) {
+    if (result.error.empty()) {
         ShowMessageBox(QStringLiteral("Programovani proběhlo v pořádku"), MsgKind::Information, mbOK);
     } else {
-        ShowMessageBox(QStringLiteral("Chyba pri odesílání\nOdesláno %1 z %2 bajtů: %3")
-                           .arg(result.written)
-                           .arg(stream.size())
-                           .arg(QString::fromStdString(result.error)),
-                       MsgKind::Error, mbOK);
+        ShowMessageBox(QString::fromStdString(TransferFailedMessage(result, stream.size())), MsgKind::Error, mbOK);
     }
     SetStatus(QString());
 }

@@ -2,15 +2,20 @@
 // label, with one handler per command.
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QUrl>
 #include <cstdint>
 #include <functional>
 
 #include "Toolkit.h"
+#include "memimage.h"
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -60,6 +65,13 @@ public:
     QAction* port4;
     QAction* port5;
 
+    // Loads `file` exactly as Otevřít would load it when chosen in its dialog.
+    void OpenFile(const QString& file);
+
+    // Loads a file dropped on the window, exactly as Otevřít would load it;
+    // anything but one local file is refused with a warning.
+    void FileDropped(const QList<QUrl>& urls);
+
 public slots:
     void Init();
     void Otev1Click();
@@ -73,9 +85,18 @@ public slots:
     void port5Click();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Loads `file` into MemImage; on failure puts `before` back and says why.
+    bool LoadFile(const QString& file, const ImageCells& before);
+    // Makes the whole window, frame included, the layout's size.
+    void FitFrame();
+    // Sets each port item's tooltip to the device it opens now.
+    void ShowPortDevices();
     void SelectPort(int number);
     [[noreturn]] void Fatal(const QString& text, MsgKind kind);
     void BuildMenu();
@@ -84,7 +105,10 @@ private:
                         void (TForm1::*handler)());
 
     Toolkit& toolkit_;
+    int selectedPort_ = 1;       // the COM number chosen last (COM1 at start)
+    QString lastFolder_;         // of the last file opened or dropped in this run
     bool transferring_ = false;  // the window must not close mid-transfer
+    bool frameFitted_ = false;
 };
 
 // The single main window, set while it exists.

@@ -48,12 +48,16 @@ public:
 private:
     void Report() {
         const auto painted = std::chrono::steady_clock::now();
-        std::fprintf(stderr, "probe first_paint_since_main_us=%lld first_paint_monotonic_ns=%lld rss_kib=%ld\n",
+        int loaded = 0;  // cells of the window that a file set (not FF)
+        for (std::size_t i = 0; i < kWindowCells; ++i) loaded += MemImage[kWindowBase + i] != kErasedCell;
+        std::fprintf(stderr,
+                     "probe first_paint_since_main_us=%lld first_paint_monotonic_ns=%lld rss_kib=%ld "
+                     "window_not_ff=%d\n",
                      static_cast<long long>(
                          std::chrono::duration_cast<std::chrono::microseconds>(painted - entered_).count()),
                      static_cast<long long>(
                          std::chrono::duration_cast<std::chrono::nanoseconds>(painted.time_since_epoch()).count()),
-                     ResidentKiB());
+                     ResidentKiB(), loaded);
         if (const char* file = std::getenv("KTQ51_STARTUP_PROBE_LOAD"); file != nullptr && *file != '\0') {
             if (LoadHexFile(file, MemImage).ok()) {
                 RefreshGrid(*form_.SDataCells);

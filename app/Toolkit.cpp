@@ -6,11 +6,14 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <atomic>
 #include <exception>
 #include <thread>
+
+#include "messages.h"
 
 namespace {
 
@@ -47,7 +50,7 @@ public:
     void Paint(std::size_t done) {
         shown_ = done;
         bar_->setValue(static_cast<int>(done));
-        text_->setText(QStringLiteral("Odesláno %1 z %2 bajtů").arg(done).arg(total_));
+        text_->setText(QString::fromStdString(ProgressText(done, total_)));
     }
 
     void Finish() {
@@ -102,9 +105,11 @@ ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& text, MsgKind 
     QMessageBox box(IconFor(kind), QStringLiteral("Programator KTQ-51"), text,
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    if (buttons & mbYes) box.addButton(QMessageBox::Yes);
-    if (buttons & mbNo) box.addButton(QMessageBox::No);
-    if (buttons & mbOK) box.addButton(QMessageBox::Ok);
+    // Czech captions of our own, so that they are Czech even without Qt's
+    // translations.
+    if (buttons & mbYes) box.addButton(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
+    if (buttons & mbNo) box.addButton(QMessageBox::No)->setText(QStringLiteral("Ne"));
+    if (buttons & mbOK) box.addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     switch (box.exec()) {
         case QMessageBox::Yes: return ModalResult::Yes;
         case QMessageBox::No: return ModalResult::No;
@@ -120,6 +125,7 @@ std::optional<QString> QtToolkit::ExecuteOpenDialog(QWidget* parent,
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(options.filter);
     dialog.setDefaultSuffix(options.defaultSuffix);
+    if (!options.directory.isEmpty()) dialog.setDirectory(options.directory);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

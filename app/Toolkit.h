@@ -28,6 +28,7 @@ using ProgressJob = std::function<void(const std::function<void(std::size_t)>& p
 struct OpenDialogOptions {
     QString filter;         // "Description (*.ext)"
     QString defaultSuffix;  // appended to a typed name that has none
+    QString directory;      // where the dialog starts; empty: the current folder
 };
 
 class Toolkit {

@@ -1,19 +1,39 @@
 // Process entry: the application object, the main window, the message loop.
+// The one argument the program takes is a HEX file to load at start, as a
+// file manager passes it.
 #include <QApplication>
+#include <QStringList>
 #include <chrono>
+#include <cstdio>
 #include <exception>
 
 #include "Programator.h"
 #include "StartupProbe.h"
 #include "Translations.h"
 
+namespace {
+
+constexpr int kUsageStatus = 2;
+constexpr const char* kUsage =
+    "Použití: programator [SOUBOR.hex]\n"
+    "Otevře okno programátoru KTQ-51; zadaný soubor Intel HEX nahraje hned po spuštění.\n";
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     const auto entered = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
+    // Qt has taken its own options (-platform, -style ...) out by now.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first().startsWith(QLatin1Char('-')))) {
+        std::fputs(kUsage, stderr);
+        return kUsageStatus;
+    }
     InstallCzechTranslations(app);
     QtToolkit toolkit;
     try {
         TForm1 form(toolkit);
+        if (!arguments.isEmpty()) form.RunCommand([&] { form.OpenFile(arguments.first()); });
         InstallStartupProbe(form, entered);
         form.show();
         QApplication::exec();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "hexfile_open.h"
 #include "radix.h"
 
 namespace {
@@ -234,14 +235,13 @@ HexResult LoadHexText(std::string_view text, ImageCells& image) {
     return LoadInto(source, image);
 }
 
-HexResult LoadHexFile(const std::string& path, ImageCells& image) {
-    errno = 0;
-    // Returns the stream, or NULL with errno set.
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+HexResult LoadHexFile(const std::filesystem::path& path, ImageCells& image) {
+    std::string reason;
+    std::unique_ptr<std::FILE, FileCloser> file(OpenHexFile(path, reason));
     if (!file) {
         HexResult r;
         r.status = HexStatus::OpenFailed;
-        r.reason = std::strerror(errno);
+        r.reason = reason;
         return r;
     }
     FileSource source(file.get());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -45,9 +46,14 @@ enum class HexRecord : int {
     StartLinearAddress = 0x05,
 };
 
+// A HEX file for a 16 KiB memory is far smaller; anything larger is refused.
+inline constexpr std::uintmax_t kMaxHexFileBytes = 64u << 20;
+
 // Loads the file into `image`. Cells the file does not name keep their
-// values. On any failure `image` is left exactly as it was.
-HexResult LoadHexFile(const std::string& path, ImageCells& image);
+// values. On any failure `image` is left exactly as it was. Only a regular
+// file of at most kMaxHexFileBytes is read: a FIFO, a terminal or a folder
+// is refused at once, without waiting for it.
+HexResult LoadHexFile(const std::filesystem::path& path, ImageCells& image);
 
 // The same for HEX text already in memory.
 HexResult LoadHexText(std::string_view text, ImageCells& image);

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -207,17 +211,48 @@ TEST(HexRecords, HighBytesAndNulAreRejected) {
     EXPECT_EQ(r.status, HexStatus::NoRecordStart);
 }
 
-TEST(HexFiles, MissingFileAndDirectoryGiveTheSystemsReason) {
+TEST(HexFiles, OnlyARegularFileOfSaneSizeIsRead) {
     auto image = Erased();
     HexResult r = LoadHexFile(kData + "/no-such-file.hex", *image);
     EXPECT_EQ(r.status, HexStatus::OpenFailed);
     EXPECT_EQ(r.reason, std::strerror(ENOENT));
-    // A directory: Linux opens it and refuses the first read, Windows
-    // refuses the open.
-    r = LoadHexFile(kData, *image);
-    EXPECT_TRUE(r.status == HexStatus::ReadFailed || r.status == HexStatus::OpenFailed);
-    EXPECT_FALSE(r.reason.empty());
-    EXPECT_TRUE(*image == ErasedImage());
+
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("ktq51-hexfile-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    // A name outside any single code page must load like any other.
+    const fs::path czech = dir / u8"příliš žluťoučký kůň.hex";
+    fs::copy_file(kData + "/sdcc_blink.hex", czech, fs::copy_options::overwrite_existing);
+    EXPECT_TRUE(LoadHexFile(czech, *image).ok());
+    EXPECT_EQ((*image)[0x3000], 0x02);
+
+    // Larger than any HEX file for this board can be: refused unread.
+    const fs::path huge = dir / "huge.hex";
+    fs::copy_file(kData + "/sdcc_blink.hex", huge, fs::copy_options::overwrite_existing);
+    fs::resize_file(huge, kMaxHexFileBytes + 1);
+    const ImageCells before = *image;
+    r = LoadHexFile(huge, *image);
+    EXPECT_EQ(r.status, HexStatus::OpenFailed);
+    EXPECT_NE(r.reason.find("64 MiB"), std::string::npos) << r.reason;
+
+    // Not files at all. A FIFO without a writer would block a plain open
+    // forever: ctest's time limit on this test catches that.
+    std::vector<fs::path> notFiles = {dir};
+#ifndef _WIN32
+    notFiles.push_back("/dev/null");
+    const fs::path fifo = dir / "fifo.hex";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+    notFiles.push_back(fifo);
+#endif
+    for (const fs::path& p : notFiles) {
+        r = LoadHexFile(p, *image);
+        EXPECT_EQ(r.status, HexStatus::OpenFailed) << p;
+#ifndef _WIN32
+        EXPECT_EQ(r.reason, "není to běžný soubor") << p;
+#endif
+    }
+    EXPECT_TRUE(*image == before);
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileDialog>
 #include <QTimer>
 #include <cerrno>
@@ -11,7 +16,6 @@
 #include <vector>
 
 #include "GridModel.h"
-#include "Messages.h"
 #include "Programator.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
@@ -61,6 +65,51 @@ TEST_F(LoadTest, RealCompilerFileShowsExactlyItsBytes) {
     ExpectGridShowsImage(form);
     EXPECT_EQ(form.SDataCells->Cell(1, 0), "02");  // the LJMP at the reset vector
     EXPECT_EQ(form.SDataCells->Cell(0, 0), "3000");
+    // The next dialog starts in the folder of that file.
+    EXPECT_TRUE(toolkit.lastDialog.directory.isEmpty());
+    Open(form, std::nullopt);
+    EXPECT_EQ(QDir(toolkit.lastDialog.directory), QDir(kData));
+}
+
+// A file dropped on the window loads exactly as Otevřít would load it.
+TEST_F(LoadTest, DroppedFileLoadsAsOtevritWould) {
+    TForm1 form(toolkit);
+    auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &dropped);
+    };
+    Open(form, kData + "/srec_full.hex");
+    const ImageCells opened = MemImage;
+    Open(form, std::nullopt);
+    drop({QUrl::fromLocalFile(kData + "/srec_full.hex")});
+    EXPECT_TRUE(toolkit.boxes.empty());
+    EXPECT_TRUE(MemImage == opened);
+    ExpectGridShowsImage(form);
+
+    // A damaged file: the same message as Otevřít gives, nothing changes.
+    toolkit.answers = {ModalResult::Yes};
+    drop({QUrl::fromLocalFile(kData + "/bad/letter_g.hex")});
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text, "Neplatný znak „G“ v záznamu na řádku 5\nSoubor je poškozen");
+    EXPECT_TRUE(MemImage == opened);
+    ExpectGridShowsImage(form);
+
+    // Two files, or no local file: refused with a warning, nothing changes.
+    for (const QList<QUrl>& refused :
+         {QList<QUrl>{QUrl::fromLocalFile(kData + "/objcopy.hex"), QUrl::fromLocalFile(kData + "/srec_obs16.hex")},
+          QList<QUrl>{QUrl(QStringLiteral("https://example.org/blink.hex"))}}) {
+        toolkit.boxes.clear();
+        drop(refused);
+        ASSERT_EQ(toolkit.boxes.size(), 1u);
+        EXPECT_EQ(toolkit.boxes[0].kind, MsgKind::Warning);
+        EXPECT_TRUE(toolkit.boxes[0].text.contains("jeden soubor")) << toolkit.boxes[0].text.toStdString();
+        EXPECT_TRUE(MemImage == opened);
+    }
 }
 
 TEST_F(LoadTest, CancelledDialogErasesImageAndGrid) {
@@ -112,30 +161,10 @@ TEST_F(LoadTest, MissingFileNamesTheFileAndTheReason) {
     const ImageCells loaded = MemImage;
     Open(form, kData + "/does-not-exist.hex");
     ASSERT_EQ(toolkit.boxes.size(), 1u);
-    EXPECT_EQ(toolkit.boxes[0].text,
-              "Soubor " + kData + "/does-not-exist.hex nelze otevřít:\n" + QString::fromUtf8(std::strerror(ENOENT)));
+    EXPECT_EQ(toolkit.boxes[0].text, "Soubor " + QDir::toNativeSeparators(kData + "/does-not-exist.hex") +
+                                         " nelze otevřít:\n" + QString::fromUtf8(std::strerror(ENOENT)));
     EXPECT_TRUE(MemImage == loaded);
     ExpectGridShowsImage(form);
-}
-
-TEST(HexMessages, NameTheFaultAndTheLine) {
-    HexResult r;
-    r.line = 5;
-    r.status = HexStatus::BadCharacter;
-    r.character = 'G';
-    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neplatný znak „G“ v záznamu na řádku 5\nSoubor je poškozen");
-    r.status = HexStatus::UnexpectedEnd;
-    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neočekávaný konec souboru na řádku 5\nSoubor je poškozen");
-    r.status = HexStatus::OutOfRange;
-    r.address = 0x10000;
-    EXPECT_EQ(HexLoadMessage(r, "x.hex"),
-              "Data na řádku 5 patří na adresu 0x10000, mimo paměť 0x0000–0x3FFF\nSoubor je poškozen");
-    r.status = HexStatus::UnknownType;
-    r.recordType = 6;
-    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neznámý typ záznamu 06 na řádku 5\nSoubor je poškozen");
-    r.status = HexStatus::ReadFailed;
-    r.reason = "Is a directory";
-    EXPECT_EQ(HexLoadMessage(r, "/tmp"), "Soubor /tmp nelze přečíst:\nIs a directory");
 }
 
 // Qt's own open dialog, driven by the test: filter, typed name, default suffix.
@@ -151,10 +180,10 @@ TEST(QtOpenDialog, TypedNameGetsTheHexSuffix) {
         static_cast<QDialog*>(dialog)->accept();
     });
     const std::optional<QString> file =
-        toolkit.ExecuteOpenDialog(nullptr, {QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex")});
+        toolkit.ExecuteOpenDialog(nullptr, {QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex"), {}});
     EXPECT_EQ(filter, "Intelhex (*.hex)");
     ASSERT_TRUE(file.has_value());
-    EXPECT_EQ(*file, kData + "/sdcc_blink.hex");
+    EXPECT_EQ(QFileInfo(*file).canonicalFilePath(), QFileInfo(kData + "/sdcc_blink.hex").canonicalFilePath());
 }
 
 }  // namespace

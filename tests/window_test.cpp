@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <QWindow>
 #include <atomic>
 #include <functional>
@@ -111,6 +112,25 @@ TEST_F(WindowTest, MenuCaptionsShortcutsAndEnabledStates) {
     EXPECT_EQ(form.Soubor1->actions(), (QList<QAction*>{form.Otev1, form.N1, form.Konec1}));
     EXPECT_EQ(form.Nastaven1->actions(),
               (QList<QAction*>{form.port1, form.port2, form.port3, form.port4, form.port5}));
+}
+
+// Each port item names its device, read afresh whenever the menu opens.
+TEST_F(WindowTest, PortItemsNameTheirDevicesAsTheMenuOpens) {
+    TForm1 form(toolkit);
+    EXPECT_TRUE(form.Nastaven1->toolTipsVisible());
+    const QByteArray saved = qgetenv("KTQ51_COM4");
+    qputenv("KTQ51_COM4", "COM7");
+    emit form.Nastaven1->aboutToShow();
+#ifdef _WIN32
+    EXPECT_EQ(form.port4->toolTip(), "\\\\.\\COM7");
+#else
+    EXPECT_EQ(form.port4->toolTip(), "COM7");
+    qunsetenv("KTQ51_COM4");
+    emit form.Nastaven1->aboutToShow();
+    EXPECT_EQ(form.port4->toolTip(), "/dev/ttyS3");
+#endif
+    qputenv("KTQ51_COM4", saved);
+    emit form.Nastaven1->aboutToShow();
 }
 
 TEST_F(WindowTest, HyphenItemDoesNothing) {
@@ -231,12 +251,19 @@ TEST(QtToolkitTest, AboutBoxAppearsAndIsDismissed) {
 
 TEST(QtToolkitTest, YesNoBoxReportsTheButtonAndTreatsEscapeAsRefusal) {
     QtToolkit toolkit;
-    QTimer::singleShot(0, [] {
+    // The buttons are Czech even where Qt's translations are missing.
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) QCoreApplication::removeTranslator(translator);
+    QString yes, no;
+    QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
+        yes = box->button(QMessageBox::Yes)->text();
+        no = box->button(QMessageBox::No)->text();
         box->button(QMessageBox::Yes)->click();
     });
     EXPECT_EQ(toolkit.MessageDlg(nullptr, "Otázka", MsgKind::Warning, mbYes | mbNo), ModalResult::Yes);
+    EXPECT_EQ(yes, "Ano");
+    EXPECT_EQ(no, "Ne");
     QTimer::singleShot(0, [] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
@@ -276,7 +303,7 @@ TEST(QtToolkitTest, ProgressBoxShowsCountKeepsTheLoopRunningAndIgnoresEscape) {
     EXPECT_NE(jobThread, std::this_thread::get_id());
     EXPECT_TRUE(boxSeen);
     EXPECT_TRUE(stillOpenAfterEscape);
-    EXPECT_EQ(shownText, "Odesláno 40 z 100 bajtů");
+    EXPECT_EQ(shownText, "Odesláno 40 z 100 bajtů, zbývá asi 1 s");
     EXPECT_GT(ticks, 10) << "the event loop stood still during the job";
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

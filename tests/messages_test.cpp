@@ -1,0 +1,93 @@
+// The Czech texts the window and the command line show for results.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "messages.h"
+
+namespace {
+
+std::string Line(const std::string& text, int n) {
+    std::size_t start = 0;
+    for (int i = 0; i < n && start != std::string::npos; ++i) {
+        start = text.find('\n', start);
+        if (start != std::string::npos) ++start;
+    }
+    return start == std::string::npos ? "" : text.substr(start, text.find('\n', start) - start);
+}
+
+TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
+    HexResult r;
+    r.line = 5;
+    r.status = HexStatus::BadCharacter;
+    r.character = 'G';
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neplatný znak „G“ v záznamu na řádku 5\nSoubor je poškozen");
+    r.status = HexStatus::UnexpectedEnd;
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neočekávaný konec souboru na řádku 5\nSoubor je poškozen");
+    r.status = HexStatus::OutOfRange;
+    r.address = 0x10000;
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"),
+              "Data na řádku 5 patří na adresu 0x10000, mimo paměť 0x0000–0x3FFF\nSoubor je poškozen");
+    r.status = HexStatus::UnknownType;
+    r.recordType = 6;
+    EXPECT_EQ(HexLoadMessage(r, "x.hex"), "Neznámý typ záznamu 06 na řádku 5\nSoubor je poškozen");
+    r.status = HexStatus::BadLength;
+    r.recordType = 4;
+    for (const auto& [length, text] : {std::pair{1, "1 bajt"}, {2, "2 bajty"}, {4, "4 bajty"}, {5, "5 bajtů"},
+                                       {0, "0 bajtů"}, {22, "22 bajtů"}}) {
+        r.length = length;
+        EXPECT_EQ(HexLoadMessage(r, "x.hex"),
+                  "Záznam typu 04 na řádku 5 má chybnou délku (" + std::string(text) + ")\nSoubor je poškozen");
+    }
+    r.status = HexStatus::ReadFailed;
+    r.reason = "Is a directory";
+    EXPECT_EQ(HexLoadMessage(r, "/tmp"), "Soubor /tmp nelze přečíst:\nIs a directory");
+
+    // The progress line: bytes gone, and the time the rest takes at 19200 baud.
+    for (const auto& [left, seconds] : {std::pair{0, 0}, {1, 1}, {8192, 5}, {16383, 9}, {16384, 9}}) {
+        EXPECT_EQ(ProgressText(16384 - left, 16384), "Odesláno " + std::to_string(16384 - left) +
+                                                         " z 16384 bajtů, zbývá asi " + std::to_string(seconds) +
+                                                         " s");
+    }
+
+    // A failed transfer keeps its first two lines and says what to do.
+    WriteResult w;
+    w.written = 4096;
+    w.error = "Input/output error";
+    w.cause = PortCause::Gone;
+    const std::string failed = TransferFailedMessage(w, 16384);
+    EXPECT_EQ(Line(failed, 0), "Chyba pri odesílání");
+    EXPECT_EQ(Line(failed, 1), "Odesláno 4096 z 16384 bajtů: Input/output error");
+    EXPECT_NE(Line(failed, 2).find("resetujte"), std::string::npos) << failed;
+    EXPECT_NE(Line(failed, 2).find("převodník"), std::string::npos) << failed;
+    EXPECT_EQ(Line(failed, 3), "");
+
+    // A port that cannot be opened: the first two lines as ever, then what to do.
+    OpenResult o;
+    o.failure = PortFailure::CannotOpen;
+    o.device = "/dev/ttyUSB0";
+    o.reason = "Permission denied";
+    o.cause = PortCause::NoPermission;
+    std::string text = PortOpenMessage(o, 0);
+    EXPECT_EQ(Line(text, 0), "COM nelze otevřít");
+    EXPECT_EQ(Line(text, 1), "/dev/ttyUSB0: Permission denied");
+#ifdef _WIN32
+    EXPECT_NE(Line(text, 2).find("Správci zařízení"), std::string::npos) << text;
+#else
+    EXPECT_NE(Line(text, 2).find("sudo usermod -aG dialout "), std::string::npos) << text;
+#endif
+    o.cause = PortCause::NoDevice;
+    text = PortOpenMessage(o, 2);
+#ifdef _WIN32
+    EXPECT_NE(Line(text, 2).find("set KTQ51_COM3=COM7"), std::string::npos) << text;
+#else
+    EXPECT_NE(Line(text, 2).find("Sériová zařízení tohoto počítače: "), std::string::npos) << text;
+    EXPECT_NE(Line(text, 2).find("KTQ51_COM3"), std::string::npos) << text;
+#endif
+    o.failure = PortFailure::LineError;
+    o.cause = PortCause::Other;
+    EXPECT_EQ(PortOpenMessage(o, 0), "Chyba linky\n/dev/ttyUSB0: Permission denied");
+}
+
+}  // namespace
