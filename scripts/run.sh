@@ -11,15 +11,31 @@ scripts/deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target programator ktq51-sim
 
+# Whatever ends this script (the window closing, Ctrl+C, a kill of its
+# process id) ends the program and the simulator with it.
+program='' simulator='' pathfile=''
+cleanup() {
+    [[ -n $program ]] && kill "$program" 2>/dev/null
+    [[ -n $simulator ]] && kill "$simulator" 2>/dev/null
+    [[ -n $pathfile ]] && rm -f "$pathfile"
+    return 0
+}
+trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
 if [[ -z "${KTQ51_COM1:-}" ]]; then
     pathfile=$(mktemp -u)
     build/default/tools/ktq51-sim ${KTQ51_SIM_OPTIONS:-} --path-file "$pathfile" &
     simulator=$!
-    trap 'kill $simulator 2>/dev/null || true; rm -f "$pathfile"' EXIT
     for _ in $(seq 100); do [[ -s $pathfile ]] && break; sleep 0.05; done
     KTQ51_COM1=$(cat "$pathfile")
     export KTQ51_COM1
 fi
+build/default/app/programator "$@" &
+program=$!
 status=0
-build/default/app/programator "$@" || status=$?
+wait "$program" || status=$?
+program=''
 exit $status

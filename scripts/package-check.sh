@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Checks the Debian package as a user would get it: builds it, runs lintian
+# (no errors), desktop-file-validate and appstreamcli on what it installs,
+# then unpacks it into a scratch folder and starts the unpacked program
+# headless with a HEX file, COM1 being the unpacked board simulator: it must
+# load the file and end cleanly. Any failure ends the script non-zero.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh lintian desktop-file-utils appstream
+deb=$(scripts/package.sh | tail -n1)
+
+echo "== lintian $(basename "$deb")"
+lintian --fail-on error "$deb"
+
+root=$(mktemp -d)
+simulator=''
+trap '[[ -n $simulator ]] && kill "$simulator" 2>/dev/null; rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+
+echo "== desktop-file-validate, appstreamcli"
+desktop-file-validate "$root/usr/share/applications/cz.ktq51.Programator.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/cz.ktq51.Programator.metainfo.xml" 2>&1 |
+    grep -v 'root privileges'
+
+echo "== the unpacked program loads a file and ends"
+"$root/usr/bin/ktq51-sim" --path-file "$root/com1" >/dev/null 2>&1 &
+simulator=$!
+for _ in $(seq 100); do [[ -s $root/com1 ]] && break; sleep 0.05; done
+file=tests/data/sdcc_blink.hex
+expected=$(tr -d '\377' <tests/data/sdcc_blink.window.bin | wc -c)
+status=0
+report=$(KTQ51_COM1=$(cat "$root/com1") KTQ51_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen \
+         "$root/usr/bin/programator" "$file" 2>&1) || status=$?
+echo "$report" | grep '^probe' || true
+if [[ $status -ne 0 ]]; then
+    echo "CHYBA: programator skončil se stavem $status" >&2
+    exit 1
+fi
+if ! grep -q "window_not_ff=$expected\b" <<<"$report"; then
+    echo "CHYBA: soubor $file se nenahrál (čekáno window_not_ff=$expected)" >&2
+    exit 1
+fi
+echo "ok: $(basename "$deb")"
