@@ -1,5 +1,6 @@
 #include "hexfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -149,6 +150,8 @@ private:
         if (!Byte(checksum)) return false;
         if ((sum_ & 0xFF) != 0) return Fail(HexStatus::Checksum);
 
+        HexSummary& summary = failure_.summary;
+        if (type >= 0 && type < static_cast<int>(summary.records.size())) ++summary.records[type];
         switch (static_cast<HexRecord>(type)) {
             case HexRecord::Data:
                 for (int k = 0; k < count; ++k) {
@@ -158,6 +161,16 @@ private:
                         return Fail(HexStatus::OutOfRange);
                     }
                     image_[at] = data[k];
+                }
+                if (count > 0) {
+                    const auto first = static_cast<std::uint32_t>(base_ + address);
+                    const auto last = first + static_cast<std::uint32_t>(count - 1);
+                    summary.lowest = summary.dataBytes == 0 ? first : std::min(summary.lowest, first);
+                    summary.highest = summary.dataBytes == 0 ? last : std::max(summary.highest, last);
+                    summary.dataBytes += static_cast<std::size_t>(count);
+                    const std::uint32_t from = std::max(first, kWindowBase);
+                    const std::uint32_t to = std::min<std::uint32_t>(last, kWindowBase + kWindowCells - 1);
+                    if (from <= to) summary.windowBytes += to - from + 1;
                 }
                 return true;
             case HexRecord::EndOfFile:

@@ -2,6 +2,8 @@
 // a time, and stores the data bytes into a memory image.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -24,6 +26,15 @@ enum class HexStatus {
     OutOfRange,       // a data byte whose address has no cell in the image
 };
 
+// What a load read, for a report of the file.
+struct HexSummary {
+    std::array<int, 6> records{};  // count of records of each type 00..05
+    std::size_t dataBytes = 0;     // data bytes stored
+    std::size_t windowBytes = 0;   // of them inside the memory window 0x3000-0x3FFF
+    std::uint32_t lowest = 0;      // lowest and highest data address, when dataBytes > 0
+    std::uint32_t highest = 0;
+};
+
 struct HexResult {
     HexStatus status = HexStatus::Ok;
     int line = 0;            // 1-based line of the failing record
@@ -32,6 +43,7 @@ struct HexResult {
     int length = 0;          // for BadLength: the record's data length
     std::uint32_t address = 0;  // for OutOfRange: the byte's effective address
     std::string reason;      // for OpenFailed and ReadFailed: the system's text
+    HexSummary summary;      // what was read, up to the failure if any
 
     bool ok() const { return status == HexStatus::Ok; }
 };

@@ -64,7 +64,7 @@ public:
 private:
     void TakeFrom(PortHandle& other) noexcept;
 #ifdef _WIN32
-    static constexpr NativeHandle kNone = INVALID_HANDLE_VALUE;
+    inline static const NativeHandle kNone = INVALID_HANDLE_VALUE;
 #else
     static constexpr NativeHandle kNone = -1;
 #endif
@@ -111,6 +111,10 @@ std::string PortPath(int index);
 // holds the new handle, `state` the line settings as set and `timeouts` the
 // four time-outs.
 OpenResult OpenAndConfigure(int index, PortHandle& port, CommStateRecord& state, CommTimeouts& timeouts);
+
+// The same for a device named directly: a path on Linux (/dev/ttyUSB0), a
+// port name on Windows (COM7).
+OpenResult OpenDevice(const std::string& device, PortHandle& port, CommStateRecord& state, CommTimeouts& timeouts);
 
 struct WriteResult {
     std::size_t written = 0;             // bytes known to have left through the port

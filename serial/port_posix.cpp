@@ -129,8 +129,12 @@ std::string PortPath(int index) {
 }
 
 OpenResult OpenAndConfigure(int index, PortHandle& port, CommStateRecord& state, CommTimeouts& timeouts) {
+    return OpenDevice(PortDevice(index), port, state, timeouts);
+}
+
+OpenResult OpenDevice(const std::string& device, PortHandle& port, CommStateRecord& state, CommTimeouts& timeouts) {
     OpenResult result;
-    result.device = PortDevice(index);
+    result.device = device;
     auto fail = [&](PortFailure failure, int error) {
         result.failure = failure;
         result.cause = CauseOf(error);

@@ -91,8 +91,12 @@ std::string PortPath(int index) {
 }
 
 OpenResult OpenAndConfigure(int index, PortHandle& port, CommStateRecord& state, CommTimeouts& timeouts) {
+    return OpenDevice(PortDevice(index), port, state, timeouts);
+}
+
+OpenResult OpenDevice(const std::string& device, PortHandle& port, CommStateRecord& state, CommTimeouts& timeouts) {
     OpenResult result;
-    result.device = PortDevice(index);
+    result.device = device;
     auto fail = [&](PortFailure failure, DWORD error) {
         result.failure = failure;
         result.cause = OpenCauseOf(error);
@@ -103,7 +107,7 @@ OpenResult OpenAndConfigure(int index, PortHandle& port, CommStateRecord& state,
 
     // Read and write, no sharing (a second opener is refused), existing
     // devices only. Returns the handle, or INVALID_HANDLE_VALUE upon failure.
-    const std::string path = PortPath(index);
+    const std::string path = "\\\\.\\" + device;
     PortHandle opened(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                                     nullptr));
     if (!opened.IsOpen()) return fail(PortFailure::CannotOpen, ::GetLastError());

@@ -1,0 +1,46 @@
+// The command line's surroundings on POSIX systems.
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <clocale>
+
+#include "console.h"
+
+namespace {
+
+int interruptedPort = -1;
+int interruptStatus = 1;
+
+void OnInterrupt(int) {
+    // Only async-signal-safe calls here.
+    if (interruptedPort >= 0) ::tcflush(interruptedPort, TCOFLUSH);
+    static const char text[] = "\nPřerušeno.\n";
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text, sizeof text - 1);
+    ::_exit(interruptStatus);
+}
+
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return {argv + (argc > 0 ? 1 : 0), argv + argc};
+}
+
+void PrepareConsole() {
+    std::setlocale(LC_ALL, "");
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) == 1;
+}
+
+void DiscardQueueOnInterrupt(const PortHandle& port, int status) {
+    interruptedPort = port.Native();
+    interruptStatus = status;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+}

@@ -1,0 +1,161 @@
+// ktq51-flash, the command-line programmer, run as a user runs it: with the
+// board simulator or a stalled pseudo-terminal at the other end.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "Programator.h"
+#include "fake_toolkit.h"
+#include "hexfile.h"
+#include "memimage.h"
+#include "test_ports.h"
+#include "transfer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString kData = QStringLiteral(KTQ_TEST_DATA_DIR);
+
+struct Outcome {
+    int status = -1;
+    QString out, err;
+};
+
+// Runs ktq51-flash with stdin closed (not a terminal), within `limit`.
+Outcome Flash(const QStringList& arguments, std::chrono::milliseconds limit = 20s) {
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QStringLiteral(KTQ_FLASH), arguments);
+    Outcome run;
+    if (!process.waitForFinished(static_cast<int>(limit.count()))) {
+        process.kill();
+        process.waitForFinished();
+        run.err = QStringLiteral("(did not end within the limit)");
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+std::vector<unsigned char> FileBytes(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(Flash, SdccFileReachesTheSimulatorExactly) {
+    QTemporaryDir dir;
+    const QString pathFile = dir.filePath("com");
+    QProcess simulator;
+    simulator.start(QStringLiteral(KTQ_SIMULATOR), {"--once", "--hex", "--path-file", pathFile});
+    ASSERT_TRUE(simulator.waitForStarted());
+    for (int i = 0; i < 100 && QFileInfo(pathFile).size() == 0; ++i) std::this_thread::sleep_for(20ms);
+    QFile f(pathFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString device = QString::fromUtf8(f.readAll()).trimmed();
+
+    const Outcome run = Flash({"--port", device, "--yes", kData + "/sdcc_blink.hex"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Programovani proběhlo v pořádku"));
+    // Not a terminal: one line at the start, one at the end.
+    EXPECT_TRUE(run.err.startsWith("Odesílám 16384 bajtů na " + device)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Odesláno 16384 z 16384 bajtů")) << run.err.toStdString();
+
+    ASSERT_TRUE(simulator.waitForFinished(10000));
+    auto board = std::make_unique<ImageCells>(ErasedImage());
+    ASSERT_TRUE(LoadHexText(simulator.readAllStandardOutput().toStdString(), *board).ok());
+    const std::vector<unsigned char> expected = FileBytes(kData + "/sdcc_blink.window.bin");
+    ASSERT_EQ(expected.size(), kWindowCells);
+    for (std::size_t i = 0; i < kWindowCells; ++i) ASSERT_EQ((*board)[kWindowBase + i], expected[i]) << i;
+}
+
+TEST(Flash, EachFailureHasItsStatusAndMessage) {
+    // A refused file: status 1, and no port was tried (a missing one would give 2).
+    Outcome run = Flash({"--port", "/nonexistent/ttyUSB9", "--yes", kData + "/bad/letter_g.hex"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, kData + "/bad/letter_g.hex: Neplatný znak „G“ v záznamu na řádku 5\nSoubor je poškozen\n");
+
+    // A missing device: status 2 and the window's message.
+    run = Flash({"--port", "/nonexistent/ttyUSB9", "--yes", kData + "/sdcc_blink.hex"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.startsWith("COM nelze otevřít\n/nonexistent/ttyUSB9: ")) << run.err.toStdString();
+
+    // COMn means what the window's COMn means.
+    qputenv("KTQ51_COM3", "/nonexistent/ttyACM3");
+    run = Flash({"--port", "COM3", "--yes", kData + "/sdcc_blink.hex"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.startsWith("COM nelze otevřít\n/nonexistent/ttyACM3: ")) << run.err.toStdString();
+    qputenv("KTQ51_COM3", TestPort(3).path().c_str());
+
+    // Nobody to confirm and no --yes: nothing is sent.
+    run = Flash({"--port", QString::fromStdString(TestPort(2).path()), kData + "/sdcc_blink.hex"});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_TRUE(TestPort(2).Read(1, 200ms).empty()) << "bytes were sent without a confirmation";
+
+    // A stalled line: status 3 within the limit given.
+    PtyPair stalled;
+    stalled.Stall();
+    const auto start = std::chrono::steady_clock::now();
+    run = Flash({"--port", QString::fromStdString(stalled.path()), "--yes", "--timeout", "0.5",
+                 kData + "/sdcc_blink.hex"},
+                10s);
+    EXPECT_EQ(run.status, 3) << run.err.toStdString();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(run.err.contains("Chyba pri odesílání\nOdesláno ")) << run.err.toStdString();
+
+    // Usage.
+    EXPECT_EQ(Flash({"--frobnicate", kData + "/sdcc_blink.hex"}).status, 4);
+    EXPECT_EQ(Flash({}).status, 4);
+    run = Flash({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.contains(KTQ_VERSION));
+}
+
+TEST(Flash, CheckTellsWhatTheFileHolds) {
+    Outcome run = Flash({"--check", kData + "/srec_all_cells.hex"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.contains("data: 0x0000–0x3FFF, 16384 bajtů, z toho v okně 0x3000–0x3FFF 4096 bajtů"))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("mimo okno 0x3000–0x3FFF: 12288 bajtů")) << run.out.toStdString();
+    run = Flash({"--check", kData + "/sdcc_blink.hex"});
+    EXPECT_TRUE(run.out.contains("17× data (00), 1× konec souboru (01)")) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("mimo okno"));
+    EXPECT_TRUE(run.out.contains("169 bajtů jiných než FF")) << run.out.toStdString();
+}
+
+// --stream-out writes exactly what the window sends for the same file.
+TEST(Flash, StreamOutEqualsWhatTheWindowSends) {
+    QTemporaryDir dir;
+    ScriptedToolkit toolkit;
+    MemImage = ErasedImage();
+    TForm1 form(toolkit);
+    const QStringList files = QDir(kData).entryList({"*.hex", "*.ihx"}, QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 15);
+    for (const QString& name : files) {
+        toolkit.files = {kData + "/" + name};
+        form.Otev1->trigger();
+        std::vector<std::uint8_t> sent;
+        std::thread reader([&] { sent = TestPort(1).Read(kStreamBytes, 1000ms); });
+        toolkit.answers = {ModalResult::Yes, ModalResult::OK};
+        form.Programuj1->trigger();
+        reader.join();
+        ASSERT_EQ(sent.size(), kStreamBytes) << name.toStdString();
+
+        const QString out = dir.filePath(name + ".bin");
+        const Outcome run = Flash({"--stream-out", out, kData + "/" + name});
+        ASSERT_EQ(run.status, 0) << name.toStdString() << run.err.toStdString();
+        const std::vector<unsigned char> written = FileBytes(out);
+        EXPECT_TRUE(std::equal(sent.begin(), sent.end(), written.begin(), written.end())) << name.toStdString();
+    }
+    MemImage = ErasedImage();
+}
+
+}  // namespace
