@@ -17,3 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+
+# Release executables are stripped: they are what a user downloads.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# The Windows checks: cross-builds the parts without a window (image/,
-# serial/ with its Win32 backend, their tests) with mingw-w64 and runs them
-# under Wine, with COM1..COM5 mapped to pseudo-terminals by a Linux harness.
+# The Windows checks: builds the whole program for Windows (windows-build.sh:
+# programator.exe, its tests, the zip and the setup) and runs every Windows
+# test under Wine, with COM1..COM5 mapped to pseudo-terminals by a Linux
+# harness: the serial layer, the window tests, programator.exe itself, the
+# whole job end to end into the board simulator, and the installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh googletest g++-mingw-w64-x86-64-posix wine wine64
+scripts/deps.sh wine wine64 fonts-dejavu-core
 
-# The harness runs on Linux: it is built by the normal build.
+# The harness and the board simulator run on Linux: the normal build makes them.
 cmake --preset default -DKTQ_WERROR=ON >/dev/null
-cmake --build --preset default --target wine_harness
+cmake --build --preset default --target wine_harness ktq51-sim
 
-cmake --preset mingw -DKTQ_WERROR=ON -DKTQ_WINE_HARNESS="$PWD/build/default/tests/wine_harness" >/dev/null
-cmake --build --preset mingw
+scripts/windows-build.sh -DKTQ_WERROR=ON -DKTQ_WINE_HARNESS="$PWD/build/default/tests/wine_harness"
 
-# A private Wine prefix inside the build folder, no display, no debug output.
-export WINEPREFIX="$PWD/build/mingw/wineprefix" WINEDEBUG=-all
+# A private Wine prefix inside the build folder, no display, no debug output,
+# and no menu entries on this machine for the shortcuts the installer makes.
+export WINEPREFIX="$PWD/build/mingw/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "== creating the Wine prefix"

@@ -167,23 +167,26 @@ TEST_F(LoadTest, MissingFileNamesTheFileAndTheReason) {
     ExpectGridShowsImage(form);
 }
 
-// Qt's own open dialog, driven by the test: filter, typed name, default suffix.
-TEST(QtOpenDialog, TypedNameGetsTheHexSuffix) {
+// Qt's own open dialog, driven by the test: it starts in the folder given,
+// with the filter, and a typed name gets the default suffix.
+TEST(QtOpenDialog, StartsInTheFolderGivenAndTypedNameGetsTheHexSuffix) {
     QtToolkit toolkit;
-    QString filter;
+    QString filter, folder;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         filter = dialog->selectedNameFilter();
-        dialog->setDirectory(kData);
+        folder = dialog->directory().absolutePath();
         dialog->selectFile("sdcc_blink");
         static_cast<QDialog*>(dialog)->accept();
     });
-    const std::optional<QString> file =
-        toolkit.ExecuteOpenDialog(nullptr, {QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex"), {}});
+    const std::optional<QString> file = toolkit.ExecuteOpenDialog(
+        nullptr, {QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex"), QDir(kData).canonicalPath()});
     EXPECT_EQ(filter, "Intelhex (*.hex)");
+    EXPECT_EQ(QDir(folder), QDir(kData)) << folder.toStdString();
     ASSERT_TRUE(file.has_value());
-    EXPECT_EQ(QFileInfo(*file).canonicalFilePath(), QFileInfo(kData + "/sdcc_blink.hex").canonicalFilePath());
+    EXPECT_EQ(QFileInfo(*file).canonicalFilePath(), QFileInfo(kData + "/sdcc_blink.hex").canonicalFilePath())
+        << file->toStdString();
 }
 
 }  // namespace

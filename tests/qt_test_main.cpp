@@ -1,22 +1,12 @@
 // Test entry for the window tests: one application object for all of them,
-// and every COM number mapped to a pseudo-terminal of its own, so that no
-// window a test creates ever opens a real serial device.
+// started only once every COM number a window can open is a test port, so
+// that no window a test creates ever opens a real serial device.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <array>
 #include <cstring>
-#include <memory>
 
 #include "test_ports.h"
-
-namespace {
-std::array<std::unique_ptr<PtyPair>, 5> ports;
-}
-
-PtyPair& TestPort(int number) {
-    return *ports.at(static_cast<std::size_t>(number - 1));
-}
 
 int main(int argc, char** argv) {
     // A death test's child runs this again; it keeps the mapping its test set.
@@ -26,10 +16,7 @@ int main(int argc, char** argv) {
     }
     testing::InitGoogleTest(&argc, argv);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    for (int n = 1; n <= 5; ++n) {
-        ports[n - 1] = std::make_unique<PtyPair>();
-        if (!deathTestChild) ports[n - 1]->MapAs(n);
-    }
+    if (!PrepareTestPorts(deathTestChild)) return 1;
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,12 +3,15 @@
 // settings it sees, and shows what the board would now hold in its memory
 // window 0x3000-0x3FFF.
 //
-//   ktq51-sim [--paced] [--hex] [--once] [--path-file FILE]
+//   ktq51-sim [--paced] [--hold S] [--hex] [--once] [--path-file FILE]
 //
 //   --paced         read no faster than a real line: 1920 bytes/s (19200 baud 8N1)
+//   --hold S        read nothing for S seconds after the first byte, as a board
+//                   that holds the line: the sender stalls once the line's
+//                   buffer is full
 //   --hex           write the received window as Intel HEX to standard output
 //                   (default: a dump of the rows that are not all FF)
-//   --once          end after the first transfer
+//   --once          end after the first transfer (and a moment more)
 //   --path-file F   also write the terminal's path into F
 //
 // The report (byte count, time from first to last byte, line settings) goes
@@ -22,6 +25,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -35,12 +39,14 @@ constexpr std::size_t kWindowCells = 4096;
 constexpr unsigned kWindowBase = 0x3000;
 constexpr double kLineBytesPerSecond = 1920.0;
 constexpr int kQuietMs = 1000;  // a pause this long ends a transfer
+constexpr int kLingerMs = 1500;  // how long --once keeps the line after its transfer
 
 volatile sig_atomic_t stopping = 0;
 void OnSignal(int) { stopping = 1; }
 
 struct Options {
     bool paced = false;
+    double holdSeconds = 0;
     bool hex = false;
     bool once = false;
     std::string pathFile;
@@ -126,8 +132,10 @@ int main(int argc, char** argv) {
         else if (a == "--hex") options.hex = true;
         else if (a == "--once") options.once = true;
         else if (a == "--path-file" && i + 1 < argc) options.pathFile = argv[++i];
+        else if (a == "--hold" && i + 1 < argc) options.holdSeconds = std::atof(argv[++i]);
         else {
-            std::fprintf(stderr, "použití: %s [--paced] [--hex] [--once] [--path-file SOUBOR]\n", argv[0]);
+            std::fprintf(stderr, "použití: %s [--paced] [--hold S] [--hex] [--once] [--path-file SOUBOR]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -178,6 +186,11 @@ int main(int argc, char** argv) {
             if (options.once) break;
             continue;
         }
+        if (data.empty() && options.holdSeconds > 0) {
+            // The first bytes are here: take none of them for a while.
+            std::fprintf(stderr, "KTQ-51: držím linku %.1f s\n", options.holdSeconds);
+            ::usleep(static_cast<useconds_t>(options.holdSeconds * 1e6));
+        }
         const ssize_t n = ::read(master, buffer, want);
         if (n <= 0) {
             ::usleep(50000);  // no one has the line open yet
@@ -195,6 +208,11 @@ int main(int argc, char** argv) {
             data.clear();
             if (options.once) break;
         }
+    }
+    if (options.once && !stopping) {
+        // A board does not vanish when it is done: keep the line a little
+        // longer, so that the programmer's last look at it finds it there.
+        ::usleep(kLingerMs * 1000);
     }
     ::close(slave);
     ::close(master);

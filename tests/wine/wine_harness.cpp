@@ -15,22 +15,40 @@
 // - a pseudo-terminal that is not raw reports IXON as fOutX = 1, so the
 //   terminals are made raw first, and flow control is then set on purpose.
 //
-// Needs: KTQ51_WIN_TESTS (the cross-built test program), WINEPREFIX, and a
-// running wineserver; scripts/windows-check.sh provides all three.
+// It also runs the cross-built window tests and programator.exe itself
+// (headless, Qt's offscreen platform), and the whole job end to end: the
+// window under Wine sends an SDCC-made file to the board simulator on a
+// pseudo-terminal, and the harness compares what the board received.
+//
+// Needs: KTQ51_WIN_TESTS, KTQ51_WIN_WINDOW_TESTS, KTQ51_WIN_PROGRAMATOR and
+// KTQ51_WIN_FLASH (the cross-built programs), WINEPREFIX, and a running
+// wineserver;
+// scripts/windows-check.sh provides them all.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
 #include "../line_checks.h"
 #include "../pty_pair.h"
+#include "hexfile.h"
+#include "memimage.h"
 #include "pattern.h"
+
+extern char** environ;
 
 namespace {
 
@@ -38,7 +56,7 @@ using namespace std::chrono_literals;
 
 std::array<std::unique_ptr<PtyPair>, 5> ports;
 
-int Run(const std::string& command) {
+int RunShell(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -47,25 +65,39 @@ int Run(const std::string& command) {
 bool RunWindowsStep(const std::string& test, const std::string& environment = "") {
     const char* program = std::getenv("KTQ51_WIN_TESTS");
     if (program == nullptr) return false;
-    return Run(environment + " wine '" + program + "' --gtest_filter=Win32Port." + test) == 0;
+    return RunShell(environment + " wine '" + program + "' --gtest_filter=Win32Port." + test) == 0;
 }
 
-// Maps COM1..COM5 to fresh raw pseudo-terminals; false when Wine refused.
-bool MapPorts() {
+// The environment of a window program under Wine: the ports are mapped,
+// Qt draws offscreen with the host's DejaVu fonts. Wine drops variables that
+// begin with QT_; WINEQT_X reaches the program as QT_X.
+const std::string kWindowEnvironment =
+    "KTQ51_WINE_PORTS=mapped WINEQT_QPA_PLATFORM=offscreen "
+    "WINEQT_QPA_FONTDIR='Z:\\usr\\share\\fonts\\truetype\\dejavu'";
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Maps COM1..COM5 to fresh raw pseudo-terminals, or COM1 to `com1` when
+// given; false when Wine refused.
+bool MapPorts(const std::string& com1 = "") {
     for (int n = 1; n <= 5; ++n) {
         ports[n - 1] = std::make_unique<PtyPair>();
         termios t = ports[n - 1]->SlaveSettings();
         ::cfmakeraw(&t);
         ports[n - 1]->SetSlaveSettings(t);
-        if (Run("wine reg add 'HKLM\\Software\\Wine\\Ports' /v COM" + std::to_string(n) + " /d " +
-                ports[n - 1]->path() + " /f </dev/null >/dev/null 2>&1") != 0) {
+        const std::string device = n == 1 && !com1.empty() ? com1 : ports[n - 1]->path();
+        if (RunShell("wine reg add 'HKLM\\Software\\Wine\\Ports' /v COM" + std::to_string(n) + " /d " + device +
+                " /f </dev/null >/dev/null 2>&1") != 0) {
             return false;
         }
     }
     // The mapping takes effect when wineserver starts again. Wine's services
     // start with it; they must not inherit this program's output, which ctest
     // waits on.
-    return Run("(wineserver -k; wineserver -p; wine cmd /c exit) </dev/null >/dev/null 2>&1") == 0;
+    return RunShell("(wineserver -k; wineserver -p; wine cmd /c exit) </dev/null >/dev/null 2>&1") == 0;
 }
 
 class WineHarness : public testing::Test {
@@ -108,9 +140,15 @@ TEST_F(WineHarness, TheExactStreamArrives) {
     EXPECT_EQ(received, WineTestPattern());
 }
 
-TEST_F(WineHarness, StalledLineGivesAShortCount) {
+TEST_F(WineHarness, StalledLineGivesAShortCountAndLeavesNothingQueued) {
     ASSERT_GT(com1().Stall(), 0u);
+    ASSERT_EQ(com1().Read(2048).size(), 2048u);  // room for part of the stream
     EXPECT_TRUE(RunWindowsStep("StalledLineGivesAShortCountWithinTheLimit"));
+    // The line's buffer still holds the filler it had; what the timed-out
+    // write had queued behind it was purged, so none of its bytes come.
+    const std::vector<std::uint8_t> after = com1().Read(1 << 20, 300ms);
+    EXPECT_EQ(std::count_if(after.begin(), after.end(), [](std::uint8_t b) { return b != PtyPair::kStallByte; }), 0)
+        << "bytes of the timed-out write reached the line after it failed";
 }
 
 TEST_F(WineHarness, UnmappedPortNumberCannotBeOpened) {
@@ -121,11 +159,116 @@ TEST_F(WineHarness, SecondOpenStep) {
     EXPECT_TRUE(RunWindowsStep("SecondOpenIsRefused"));
 }
 
+// The window and the whole program, cross-built, under Wine.
+class WineWindow : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_ = ::mkdtemp(dirTemplate_)) << "mkdtemp"; }
+    void TearDown() override { RunShell(std::string("rm -rf '") + dirTemplate_ + "'"); }
+    std::string File(const char* name) const { return Scratch() + "/" + name; }
+    std::string Scratch() const { return dirTemplate_; }
+
+    static std::string Program(const char* variable) {
+        const char* path = std::getenv(variable);
+        return path != nullptr ? path : "";
+    }
+
+private:
+    char dirTemplate_[32] = "/tmp/ktq51-wine-XXXXXX";
+    char* dir_ = nullptr;
+};
+
+TEST_F(WineWindow, WindowTestsPass) {
+    const std::string tests = Program("KTQ51_WIN_WINDOW_TESTS");
+    ASSERT_FALSE(tests.empty());
+    EXPECT_EQ(RunShell(kWindowEnvironment + " wine '" + tests + "' --gtest_filter=-WindowsEndToEnd.*"), 0);
+}
+
+TEST_F(WineWindow, ProgramatorExeStartsAndPaints) {
+    const std::string exe = Program("KTQ51_WIN_PROGRAMATOR");
+    ASSERT_FALSE(exe.empty());
+    // The start-up probe reports the first paint of the grid, then quits.
+    EXPECT_EQ(RunShell(kWindowEnvironment + " KTQ51_STARTUP_PROBE=1 wine '" + exe + "' 2>'" + File("err") + "'"), 0);
+    const std::string err = Slurp(File("err"));
+    EXPECT_NE(err.find("probe first_paint_since_main_us="), std::string::npos) << err;
+}
+
+// The board simulator on a pseudo-terminal mapped as COM1; `send` runs the
+// Windows side, which must deliver sdcc_blink.hex. Then the simulator's
+// report and what the board holds are checked.
+void ExpectTheSimulatorGetsTheSdccFile(const std::string& scratch, const std::function<int()>& send) {
+    const std::string pathFile = scratch + "/com1", hexOut = scratch + "/board.hex", report = scratch + "/report";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, hexOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const char* argv[] = {KTQ_SIMULATOR, "--once", "--hex", "--path-file", pathFile.c_str(), nullptr};
+    pid_t simulator = -1;
+    ASSERT_EQ(::posix_spawn(&simulator, KTQ_SIMULATOR, &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    std::string device;
+    for (int i = 0; i < 100 && device.empty(); ++i) {
+        std::this_thread::sleep_for(50ms);
+        std::istringstream(Slurp(pathFile)) >> device;
+    }
+    ASSERT_FALSE(device.empty()) << "the simulator gave no terminal";
+
+    ASSERT_TRUE(MapPorts(device));
+    EXPECT_EQ(send(), 0);
+
+    // The simulator ends a second after the last byte; not so for a transfer
+    // that never came.
+    int simStatus = -1;
+    for (int i = 0; i < 200 && ::waitpid(simulator, &simStatus, WNOHANG) == 0; ++i) {
+        std::this_thread::sleep_for(50ms);
+    }
+    if (simStatus == -1) {
+        ::kill(simulator, SIGTERM);
+        ::waitpid(simulator, &simStatus, 0);
+    }
+    const std::string said = Slurp(report);
+    std::fprintf(stderr, "%s", said.c_str());
+    EXPECT_NE(said.find("přijato 16384 bajtů"), std::string::npos) << said;
+    EXPECT_NE(said.find("19200 Bd, 8 datových bitů, bez parity, 1 stop bit, výstup beze změn"), std::string::npos);
+
+    auto board = std::make_unique<ImageCells>(ErasedImage());
+    ASSERT_TRUE(LoadHexText(Slurp(hexOut), *board).ok()) << Slurp(hexOut);
+    const std::string expected = Slurp(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin");
+    ASSERT_EQ(expected.size(), kWindowCells);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < kWindowCells; ++i) {
+        differing += (*board)[kWindowBase + i] != static_cast<unsigned char>(expected[i]);
+    }
+    EXPECT_EQ(differing, 0u) << "cells of 0x3000-0x3FFF that the board holds differently from the file";
+}
+
+TEST_F(WineWindow, EndToEndThroughTheWindowToTheSimulator) {
+    const std::string tests = Program("KTQ51_WIN_WINDOW_TESTS");
+    ASSERT_FALSE(tests.empty());
+    ExpectTheSimulatorGetsTheSdccFile(Scratch(), [&] {
+        return RunShell(kWindowEnvironment + " wine '" + tests +
+                        "' --gtest_filter=WindowsEndToEnd.LoadsAndProgramsTheSdccFile");
+    });
+}
+
+TEST_F(WineWindow, FlashExeProgramsTheSimulator) {
+    const std::string flash = Program("KTQ51_WIN_FLASH");
+    ASSERT_FALSE(flash.empty());
+    ExpectTheSimulatorGetsTheSdccFile(Scratch(), [&] {
+        const std::string out = Scratch() + "/flash.out", err = Scratch() + "/flash.err";
+        const int status = RunShell("wine '" + flash + "' --port COM1 --yes '" KTQ_TEST_DATA_DIR
+                                    "/sdcc_blink.hex' </dev/null >'" + out + "' 2>'" + err + "'");
+        std::fprintf(stderr, "ktq51-flash.exe said:\n%s%s", Slurp(out).c_str(), Slurp(err).c_str());
+        EXPECT_NE(Slurp(out).find("Programovani proběhlo v pořádku"), std::string::npos);
+        return status;
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    for (const char* needed : {"KTQ51_WIN_TESTS", "WINEPREFIX"}) {
+    for (const char* needed :
+         {"KTQ51_WIN_TESTS", "KTQ51_WIN_WINDOW_TESTS", "KTQ51_WIN_PROGRAMATOR", "KTQ51_WIN_FLASH", "WINEPREFIX"}) {
         if (std::getenv(needed) == nullptr) {
             std::fprintf(stderr, "wine_harness: %s is not set (run scripts/windows-check.sh)\n", needed);
             return 1;

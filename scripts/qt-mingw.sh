@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Provides a static Qt 6 (Core, Gui, Widgets, Test) for 64-bit Windows, built
+# with Debian's mingw-w64 compilers from the source of Debian's own Qt, so the
+# cross-built programator.exe and Debian's host tools (moc, rcc, uic) are the
+# same Qt version. Built once into a cache outside the source tree and reused:
+#
+#   ${XDG_CACHE_HOME:-$HOME/.cache}/ktq51/qt-<version>-<key>
+#
+# The key covers the source version, the configure options, the toolchain and
+# the compiler version, so a change to any of them builds a new prefix. Prints
+# the prefix on stdout as its last line; progress goes to a log beside it, one
+# line per stage to stderr. Takes about 16 minutes on 2 cores the first time;
+# an interrupted or failed build is continued by the next run.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+"$here/deps.sh" qt6-base-dev-tools g++-mingw-w64-x86-64-posix dpkg-dev
+
+say() { echo "qt-mingw: $*" >&2; }
+fail() { say "CHYBA: $*"; exit 1; }
+
+# The source must be exactly the version of the installed host tools.
+host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
+upstream=${host_version%%+*}       # 6.4.2+dfsg-10 -> 6.4.2
+upstream=${upstream%%-*}
+
+gxx=x86_64-w64-mingw32-g++-posix
+compiler=$($gxx --version | head -n1)
+
+# The toolchain Qt is built with. It is stored inside the prefix, because the
+# installed qt.toolchain.cmake refers to it by its absolute path.
+read -r -d '' toolchain <<'EOF' || true
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+EOF
+
+# dynamicgl goes with opengl: left on, the windows plugin still refers to
+# the OpenGL classes that are not built.
+off_features=(opengl dynamicgl network sql xml dbus printsupport concurrent vulkan
+              direct2d1_1 jpeg gif zstd icu tabletevent
+              system_zlib system_pcre2 system_doubleconversion system_freetype
+              system_harfbuzz system_png system_jpeg system_libb2)
+options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF
+         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+for f in "${off_features[@]}"; do options+=("-DFEATURE_$f=OFF"); done
+
+key=$(printf '%s\n' "$host_version" "$compiler" "$toolchain" "${options[@]}" |
+      sha256sum | cut -c1-12)
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/ktq51
+prefix=$cache/qt-$upstream-$key
+log=$cache/qt-$upstream-$key.log
+mkdir -p "$cache"
+
+# One build at a time per prefix; a second caller waits and then reuses it.
+exec 9>"$prefix.lock"
+flock 9
+
+if [[ -f $prefix/.complete ]]; then
+    say "Qt $upstream z mezipaměti: $prefix"
+    echo "$prefix"
+    exit 0
+fi
+
+# The build tree stays until the install is done, so that a run that was
+# interrupted or failed is continued, not begun again.
+work=$cache/build-$key
+mkdir -p "$work" "$prefix"
+if [[ -f $work/.source-done ]]; then
+    say "pokračuji v sestavování Qt $upstream, záznam: $log"
+else
+    : >"$log"
+    say "sestavuji Qt $upstream pro Windows (asi 16 min), záznam: $log"
+fi
+
+# --- source ------------------------------------------------------------------
+# A deb-src entry for exactly the archive that supplied the installed host
+# tools, read from apt's own answer, in a private apt configuration that
+# leaves the system's untouched.
+if [[ ! -f $work/.source-done ]]; then
+    say "1/4 stahuji zdrojový balíček qt6-base $host_version"
+    rm -rf "$work/apt" "$work/src" "$work"/qt6-base_*
+    apt_dir=$work/apt
+    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/sources.list.d"
+    apt-cache policy qt6-base-dev-tools | awk -v want="$host_version" '
+        $1 == "***" { inside = ($2 == want); next }
+        NF == 2 && $2 ~ /^[0-9]+$/ && $1 !~ /^[0-9]+$/ { inside = ($1 == want); next }
+        inside && $2 ~ /^[a-z]+:\/\// && $3 ~ /\// {
+            split($3, sc, "/"); print "deb-src " $2 " " sc[1] " " sc[2]
+        }' | sort -u >"$apt_dir/sources.list"
+    [[ -s $apt_dir/sources.list ]] || fail "nelze zjistit archiv, ze kterého pochází qt6-base-dev-tools $host_version"
+    apt_opts=(-o Dir::Etc::SourceList="$apt_dir/sources.list"
+              -o Dir::Etc::SourceParts="$apt_dir/sources.list.d"
+              -o Dir::State::Lists="$apt_dir/lists"
+              -o Dir::Cache="$apt_dir/cache"
+              -o APT::Sandbox::User="$(id -un)")
+    apt-get "${apt_opts[@]}" update >>"$log" 2>&1 || fail "apt-get update selhal, viz $log"
+    (cd "$work" && apt-get "${apt_opts[@]}" source --download-only "qt6-base=$host_version") >>"$log" 2>&1 ||
+        fail "zdrojový balíček qt6-base $host_version nelze stáhnout, viz $log"
+    (cd "$work" && dpkg-source -x qt6-base_*.dsc src) >>"$log" 2>&1 || fail "dpkg-source selhal, viz $log"
+    rm -rf "$apt_dir" "$work"/qt6-base_*
+    touch "$work/.source-done"
+fi
+
+src_version=$(sed -n 's/^set(QT_REPO_MODULE_VERSION "\([0-9.]*\)").*/\1/p' "$work/src/.cmake.conf")
+[[ $src_version == "$upstream" ]] ||
+    fail "verze zdrojů Qt ($src_version) se liší od qt6-base-dev-tools ($host_version)"
+
+# --- configure, build, install -----------------------------------------------
+printf '%s\n' "$toolchain" >"$prefix/mingw-w64-qt.cmake"
+if [[ ! -f $work/build/build.ninja ]]; then
+    say "2/4 konfiguruji"
+    cmake -S "$work/src" -B "$work/build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64-qt.cmake" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >>"$log" 2>&1 ||
+        fail "konfigurace Qt selhala, viz $log"
+fi
+say "3/4 sestavuji"
+cmake --build "$work/build" >>"$log" 2>&1 || fail "sestavení Qt selhalo, viz $log (další spuštění naváže)"
+say "4/4 instaluji do $prefix"
+cmake --install "$work/build" >>"$log" 2>&1 || fail "instalace Qt selhala, viz $log"
+
+touch "$prefix/.complete"
+rm -rf "$work"
+say "hotovo: $(du -sh "$prefix" | cut -f1)"
+echo "$prefix"
