@@ -64,6 +64,23 @@ std::string HexLoadMessage(const HexResult& r, const std::string& path) {
     return Damaged("Neznámá chyba na řádku " + line);
 }
 
+std::string PortAdvice(PortCause cause, int index) {
+    switch (cause) {
+        case PortCause::InUse:
+            return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
+        case PortCause::Gone:
+            return "Zařízení zmizelo: zkontrolujte kabel a připojte převodník znovu.";
+        case PortCause::TimedOut:
+            return "Linka data nepřijímá: zkontrolujte, že je deska zapnutá a připojená.";
+        case PortCause::NoDevice:
+        case PortCause::NoPermission:
+            return PlatformPortAdvice(cause, index);
+        case PortCause::Other:
+            break;
+    }
+    return {};
+}
+
 std::string ProgressText(std::size_t done, std::size_t total) {
     const std::size_t toGo = done < total ? total - done : 0;
     return "Odesláno " + std::to_string(done) + " z " + Bytes(static_cast<long long>(total)) + ", zbývá asi " +

@@ -27,9 +27,12 @@ std::string TransferFailedMessage(const WriteResult& result, std::size_t total);
 std::string ProgressText(std::size_t done, std::size_t total);
 
 // What the user can do about a port error of this cause on COM(index + 1),
-// in one line; empty where there is no common remedy. One implementation
-// per platform.
+// in one line; empty where there is no common remedy.
 std::string PortAdvice(PortCause cause, int index);
+
+// The part of that which differs by platform: a port that is missing or
+// may not be opened. One implementation per platform.
+std::string PlatformPortAdvice(PortCause cause, int index);
 
 // "1 bajt", "2 bajty", "5 bajtů".
 std::string Bytes(long long count);

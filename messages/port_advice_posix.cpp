@@ -37,7 +37,7 @@ std::string UserName() {
 
 }  // namespace
 
-std::string PortAdvice(PortCause cause, int index) {
+std::string PlatformPortAdvice(PortCause cause, int index) {
     const std::string variable = "KTQ51_COM" + std::to_string(index >= 0 ? index + 1 : 1);
     switch (cause) {
         case PortCause::NoPermission:
@@ -47,13 +47,7 @@ std::string PortAdvice(PortCause cause, int index) {
         case PortCause::NoDevice:
             return "Sériová zařízení tohoto počítače: " + SerialDevicesHere() + ". Port vyberete proměnnou " +
                    variable + ", např. " + variable + "=/dev/ttyUSB0.";
-        case PortCause::InUse:
-            return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
-        case PortCause::Gone:
-            return "Zařízení zmizelo: zkontrolujte kabel a připojte převodník znovu.";
-        case PortCause::TimedOut:
-            return "Linka data nepřijímá: zkontrolujte, že je deska zapnutá a připojená.";
-        case PortCause::Other:
+        default:
             break;
     }
     return {};
