@@ -9,7 +9,7 @@
 # The key covers the source version, the configure options, the toolchain and
 # the compiler version, so a change to any of them builds a new prefix. Prints
 # the prefix on stdout as its last line; progress goes to a log beside it, one
-# line per stage to stderr. Takes about 16 minutes on 2 cores the first time;
+# line per stage to stderr. Takes about 30 minutes on 2 cores the first time;
 # an interrupted or failed build is continued by the next run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -78,7 +78,7 @@ if [[ -f $work/.source-done ]]; then
     say "pokračuji v sestavování Qt $upstream, záznam: $log"
 else
     : >"$log"
-    say "sestavuji Qt $upstream pro Windows (asi 16 min), záznam: $log"
+    say "sestavuji Qt $upstream pro Windows (asi půl hodiny), záznam: $log"
 fi
 
 # --- source ------------------------------------------------------------------

@@ -2,7 +2,7 @@
 # Builds the Windows program here, on Debian: programator.exe (static, one
 # file, importing only system DLLs), the zip and the NSIS setup, into
 # build/mingw/dist. The static Qt it needs is built once by qt-mingw.sh
-# (about 16 minutes) and then taken from its cache. Extra arguments go to
+# (about half an hour on 2 cores) and then taken from its cache. Extra arguments go to
 # the configure step, for example -DKTQ_WERROR=ON.
 set -euo pipefail
 cd "$(dirname "$0")/.."
