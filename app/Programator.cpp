@@ -115,7 +115,6 @@ void TForm1::BuildMenu() {
     // Each item names the device it stands for, read as the menu opens.
     Nastaven1->setToolTipsVisible(true);
     connect(Nastaven1, &QMenu::aboutToShow, this, &TForm1::ShowPortDevices);
-    ShowPortDevices();
 
     Npovda1 = MainMenu1->addMenu(QStringLiteral("Nápověda"));
     Npovda1->setObjectName("Npovda1");

@@ -15,8 +15,6 @@
 #include "hexfile.h"
 #include "memimage.h"
 
-namespace {
-
 long ResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string key;
@@ -30,6 +28,8 @@ long ResidentKiB() {
     }
     return value;
 }
+
+namespace {
 
 class FirstPaint : public QObject {
 public:
@@ -48,16 +48,14 @@ public:
 private:
     void Report() {
         const auto painted = std::chrono::steady_clock::now();
-        int loaded = 0;  // cells of the window that a file set (not FF)
-        for (std::size_t i = 0; i < kWindowCells; ++i) loaded += MemImage[kWindowBase + i] != kErasedCell;
         std::fprintf(stderr,
                      "probe first_paint_since_main_us=%lld first_paint_monotonic_ns=%lld rss_kib=%ld "
-                     "window_not_ff=%d\n",
+                     "window_not_ff=%zu\n",
                      static_cast<long long>(
                          std::chrono::duration_cast<std::chrono::microseconds>(painted - entered_).count()),
                      static_cast<long long>(
                          std::chrono::duration_cast<std::chrono::nanoseconds>(painted.time_since_epoch()).count()),
-                     ResidentKiB(), loaded);
+                     ResidentKiB(), ProgrammedCells(MemImage));
         if (const char* file = std::getenv("KTQ51_STARTUP_PROBE_LOAD"); file != nullptr && *file != '\0') {
             if (LoadHexFile(file, MemImage).ok()) {
                 RefreshGrid(*form_.SDataCells);

@@ -10,3 +10,7 @@
 class TForm1;
 
 void InstallStartupProbe(TForm1& form, std::chrono::steady_clock::time_point entered);
+
+// The process's resident memory in KiB, from /proc/self/status; -1 where
+// the system does not tell.
+long ResidentKiB();

@@ -146,12 +146,6 @@ bool Load(const std::string& file, ImageCells& image, HexResult& result) {
     return false;
 }
 
-std::string Hex4(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(value));
-    return text;
-}
-
 int Check(const std::string& file, const ImageCells& image, const HexResult& r) {
     static const char* const kRecordNames[] = {
         "data", "konec souboru", "rozšířená segmentová adresa", "počáteční segmentová adresa",
@@ -168,17 +162,16 @@ int Check(const std::string& file, const ImageCells& image, const HexResult& r) 
     if (r.summary.dataBytes == 0) {
         std::printf("data: žádná\n");
     } else {
-        std::printf("data: %s–%s, %s, z toho v okně 0x3000–0x3FFF %s\n", Hex4(r.summary.lowest).c_str(),
-                    Hex4(r.summary.highest).c_str(), Bytes(static_cast<long long>(r.summary.dataBytes)).c_str(),
+        std::printf("data: %s–%s, %s, z toho v okně 0x3000–0x3FFF %s\n", HexAddress(r.summary.lowest).c_str(),
+                    HexAddress(r.summary.highest).c_str(), Bytes(static_cast<long long>(r.summary.dataBytes)).c_str(),
                     Bytes(static_cast<long long>(r.summary.windowBytes)).c_str());
         if (r.summary.windowBytes < r.summary.dataBytes) {
             std::printf("mimo okno 0x3000–0x3FFF: %s; ty se do desky neposílají\n",
                         Bytes(static_cast<long long>(r.summary.dataBytes - r.summary.windowBytes)).c_str());
         }
     }
-    long long programmed = 0;
-    for (std::size_t i = 0; i < kWindowCells; ++i) programmed += image[kWindowBase + i] != kErasedCell;
-    std::printf("v okně 0x3000–0x3FFF je %s jiných než FF (z 4096)\n", Bytes(programmed).c_str());
+    std::printf("v okně 0x3000–0x3FFF je %s jiných než FF (z 4096)\n",
+                Bytes(static_cast<long long>(ProgrammedCells(image))).c_str());
     return kDone;
 }
 

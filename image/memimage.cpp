@@ -8,6 +8,12 @@ void FillImage() {
     MemImage.fill(kErasedCell);
 }
 
+std::size_t ProgrammedCells(const ImageCells& image) {
+    std::size_t programmed = 0;
+    for (std::size_t i = 0; i < kWindowCells; ++i) programmed += image[kWindowBase + i] != kErasedCell;
+    return programmed;
+}
+
 void LabelGrid(GridCells& grid) {
     grid.BeginUpdate();
     for (int row = 0; row < kGridRows; ++row) {

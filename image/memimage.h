@@ -54,6 +54,9 @@ public:
 // Sets every cell of MemImage to 255.
 void FillImage();
 
+// How many cells of the memory window a file set to something else than 255.
+std::size_t ProgrammedCells(const ImageCells& image);
+
 // Writes the four-digit address of each row ("3000" ... "3FF0") into
 // column 0 and "FF" into every byte cell. Does not touch MemImage.
 void LabelGrid(GridCells& grid);

@@ -11,17 +11,17 @@ std::string Damaged(const std::string& what) {
     return what + '\n' + std::string(kFileDamaged);
 }
 
-std::string Hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(value));
-    return text;
-}
-
 std::string TypeName(int type) {
     return IntToBaseStr(type, 16);
 }
 
 }  // namespace
+
+std::string HexAddress(std::uint32_t address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(address));
+    return text;
+}
 
 std::string Bytes(long long count) {
     const long long n = count < 0 ? -count : count;
@@ -58,7 +58,7 @@ std::string HexLoadMessage(const HexResult& r, const std::string& path) {
             return Damaged("Záznam typu " + TypeName(r.recordType) + " na řádku " + line + " má chybnou délku (" +
                            Bytes(r.length) + ")");
         case HexStatus::OutOfRange:
-            return Damaged("Data na řádku " + line + " patří na adresu " + Hex(r.address) +
+            return Damaged("Data na řádku " + line + " patří na adresu " + HexAddress(r.address) +
                            ", mimo paměť 0x0000–0x3FFF");
     }
     return Damaged("Neznámá chyba na řádku " + line);

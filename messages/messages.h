@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,9 @@ std::string PortAdvice(PortCause cause, int index);
 // The part of that which differs by platform: a port that is missing or
 // may not be opened. One implementation per platform.
 std::string PlatformPortAdvice(PortCause cause, int index);
+
+// An address as "0x3000": at least four uppercase hexadecimal digits.
+std::string HexAddress(std::uint32_t address);
 
 // "1 bajt", "2 bajty", "5 bajtů".
 std::string Bytes(long long count);

@@ -27,20 +27,12 @@ upstream=${upstream%%-*}
 gxx=x86_64-w64-mingw32-g++-posix
 compiler=$($gxx --version | head -n1)
 
-# The toolchain Qt is built with. It is stored inside the prefix, because the
-# installed qt.toolchain.cmake refers to it by its absolute path.
-read -r -d '' toolchain <<'EOF' || true
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-EOF
+# The toolchain Qt is built with: the program's own target and compilers,
+# without Wine or link flags. A copy is stored inside the prefix, because the
+# installed qt.toolchain.cmake refers to it by its absolute path. Its settings,
+# not its comments, go into the key.
+toolchain_file=$here/../cmake/mingw-w64-compilers.cmake
+toolchain=$(grep -v -e '^#' -e '^ *$' "$toolchain_file")
 
 # dynamicgl goes with opengl: left on, the windows plugin still refers to
 # the OpenGL classes that are not built.
@@ -115,7 +107,7 @@ src_version=$(sed -n 's/^set(QT_REPO_MODULE_VERSION "\([0-9.]*\)").*/\1/p' "$wor
     fail "verze zdrojů Qt ($src_version) se liší od qt6-base-dev-tools ($host_version)"
 
 # --- configure, build, install -----------------------------------------------
-printf '%s\n' "$toolchain" >"$prefix/mingw-w64-qt.cmake"
+cp "$toolchain_file" "$prefix/mingw-w64-qt.cmake"
 if [[ ! -f $work/build/build.ninja ]]; then
     say "2/4 konfiguruji"
     cmake -S "$work/src" -B "$work/build" -G Ninja \

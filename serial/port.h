@@ -58,7 +58,8 @@ public:
     // Gives the port back: its exclusive hold is released only where this
     // handle set it, so a failed open never frees another program's port.
     void Close() noexcept;
-    // Records that this handle made the port exclusive.
+    // Records that this handle made the port exclusive (TIOCEXCL; Windows
+    // needs nothing: its no-sharing open ends with the handle).
     void MarkExclusive() { exclusive_ = true; }
 
 private:

@@ -72,7 +72,6 @@ void PortHandle::Close() noexcept {
     if (native_ == INVALID_HANDLE_VALUE) return;
     ::CloseHandle(native_);  // also ends the exclusive hold of the no-sharing open
     native_ = INVALID_HANDLE_VALUE;
-    exclusive_ = false;
 }
 
 std::string PortDevice(int index) {
@@ -111,7 +110,6 @@ OpenResult OpenDevice(const std::string& device, PortHandle& port, CommStateReco
     PortHandle opened(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                                     nullptr));
     if (!opened.IsOpen()) return fail(PortFailure::CannotOpen, ::GetLastError());
-    opened.MarkExclusive();
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;

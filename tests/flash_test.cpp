@@ -11,11 +11,13 @@
 #include <thread>
 
 #include "Programator.h"
+#include "board_simulator.h"
 #include "fake_toolkit.h"
 #include "hexfile.h"
 #include "memimage.h"
 #include "test_ports.h"
 #include "transfer.h"
+#include "window_send.h"
 
 namespace {
 
@@ -52,29 +54,15 @@ std::vector<unsigned char> FileBytes(const QString& path) {
 }
 
 TEST(Flash, SdccFileReachesTheSimulatorExactly) {
-    QTemporaryDir dir;
-    const QString pathFile = dir.filePath("com");
-    QProcess simulator;
-    simulator.start(QStringLiteral(KTQ_SIMULATOR), {"--once", "--hex", "--path-file", pathFile});
-    ASSERT_TRUE(simulator.waitForStarted());
-    for (int i = 0; i < 100 && QFileInfo(pathFile).size() == 0; ++i) std::this_thread::sleep_for(20ms);
-    QFile f(pathFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QString device = QString::fromUtf8(f.readAll()).trimmed();
-
+    BoardSimulator board(KTQ_SIMULATOR);
+    const QString device = QString::fromStdString(board.device());
     const Outcome run = Flash({"--port", device, "--yes", kData + "/sdcc_blink.hex"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("Programovani proběhlo v pořádku"));
     // Not a terminal: one line at the start, one at the end.
     EXPECT_TRUE(run.err.startsWith("Odesílám 16384 bajtů na " + device)) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("Odesláno 16384 z 16384 bajtů")) << run.err.toStdString();
-
-    ASSERT_TRUE(simulator.waitForFinished(10000));
-    auto board = std::make_unique<ImageCells>(ErasedImage());
-    ASSERT_TRUE(LoadHexText(simulator.readAllStandardOutput().toStdString(), *board).ok());
-    const std::vector<unsigned char> expected = FileBytes(kData + "/sdcc_blink.window.bin");
-    ASSERT_EQ(expected.size(), kWindowCells);
-    for (std::size_t i = 0; i < kWindowCells; ++i) ASSERT_EQ((*board)[kWindowBase + i], expected[i]) << i;
+    EXPECT_TRUE(board.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
 }
 
 TEST(Flash, EachFailureHasItsStatusAndMessage) {
@@ -142,11 +130,7 @@ TEST(Flash, StreamOutEqualsWhatTheWindowSends) {
     for (const QString& name : files) {
         toolkit.files = {kData + "/" + name};
         form.Otev1->trigger();
-        std::vector<std::uint8_t> sent;
-        std::thread reader([&] { sent = TestPort(1).Read(kStreamBytes, 1000ms); });
-        toolkit.answers = {ModalResult::Yes, ModalResult::OK};
-        form.Programuj1->trigger();
-        reader.join();
+        const std::vector<std::uint8_t> sent = ProgramAndRead(form, toolkit, TestPort(1), ModalResult::Yes, 1000ms);
         ASSERT_EQ(sent.size(), kStreamBytes) << name.toStdString();
 
         const QString out = dir.filePath(name + ".bin");

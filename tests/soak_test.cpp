@@ -14,28 +14,16 @@
 #include <thread>
 
 #include "Programator.h"
+#include "StartupProbe.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
 #include "test_ports.h"
 #include "transfer.h"
+#include "window_send.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-long ResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = -1;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            break;
-        }
-        status.ignore(1 << 12, '\n');
-    }
-    return value;
-}
 
 std::size_t OpenDescriptors() {
     const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
@@ -76,12 +64,7 @@ TEST(Soak, ThousandLoadAndProgramCycles) {
         const Case& c = cases[static_cast<std::size_t>(cycle) % cases.size()];
         toolkit.files = {c.hex};
         form.Otev1->trigger();
-        std::vector<std::uint8_t> received;
-        std::thread reader([&] { received = TestPort(1).Read(kStreamBytes, 1000ms); });
-        toolkit.answers = {ModalResult::Yes, ModalResult::OK};
-        form.Programuj1->trigger();
-        reader.join();
-        exact += received == c.stream;
+        exact += ProgramAndRead(form, toolkit, TestPort(1), ModalResult::Yes, 1000ms) == c.stream;
         if (cycle == 100) rssAt100 = ResidentKiB();
         if (cycle == kCycles) rssAt1000 = ResidentKiB();
     }

@@ -16,12 +16,14 @@
 #include <thread>
 
 #include "Programator.h"
+#include "board_simulator.h"
 #include "fake_toolkit.h"
 #include "hexfile.h"
 #include "line_checks.h"
 #include "memimage.h"
 #include "test_ports.h"
 #include "transfer.h"
+#include "window_send.h"
 
 namespace {
 
@@ -41,12 +43,7 @@ protected:
 
     // Runs Programuj with `answer` to the question; returns what COM`port` received.
     std::vector<std::uint8_t> Program(TForm1& form, ModalResult answer, int port = 1) {
-        toolkit.answers = {answer, ModalResult::OK};
-        std::vector<std::uint8_t> received;
-        std::thread reader([&] { received = TestPort(port).Read(kStreamBytes, 300ms); });
-        form.Programuj1->trigger();
-        reader.join();
-        return received;
+        return ProgramAndRead(form, toolkit, TestPort(port), answer);
     }
 
     ScriptedToolkit toolkit;
@@ -195,11 +192,7 @@ TEST_F(ProgramTest, UnpluggedAdapterIsReopenedByTheNextTransfer) {
         auto second = std::make_unique<PtyPair>();
         plug(*second);
         toolkit.boxes.clear();
-        toolkit.answers = {ModalResult::Yes, ModalResult::OK};
-        std::vector<std::uint8_t> received;
-        std::thread reader([&] { received = second->Read(kStreamBytes, 300ms); });
-        form.Programuj1->trigger();
-        reader.join();
+        const std::vector<std::uint8_t> received = ProgramAndRead(form, toolkit, *second);
         ASSERT_EQ(toolkit.boxes.size(), 2u);
         exact += toolkit.boxes[1].text == "Programovani proběhlo v pořádku" && received == expected;
         EXPECT_FALSE(form.port1->isEnabled()) << "COM1 stays the selected port";
@@ -314,19 +307,8 @@ TEST_F(FatalPortTest, ChoosingAMissingPortEndsTheProgram) {
 // The whole job: a real SDCC-made file, the real window, a pseudo-terminal
 // and the board simulator, which reports what the board now holds.
 TEST(EndToEnd, SimulatorReceivesExactlyTheFilesBytes) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString pathFile = dir.filePath("com1");
-    QProcess simulator;
-    simulator.start(QStringLiteral(KTQ_SIMULATOR), {"--once", "--hex", "--path-file", pathFile});
-    ASSERT_TRUE(simulator.waitForStarted());
-    for (int i = 0; i < 100 && !QFile::exists(pathFile); ++i) std::this_thread::sleep_for(20ms);
-    std::ifstream in(pathFile.toStdString());
-    std::string device;
-    std::getline(in, device);
-    ASSERT_FALSE(device.empty());
-    ::setenv("KTQ51_COM1", device.c_str(), 1);
-
+    BoardSimulator board(KTQ_SIMULATOR);
+    ::setenv("KTQ51_COM1", board.device().c_str(), 1);
     MemImage = ErasedImage();
     ScriptedToolkit toolkit;
     TForm1 form(toolkit);
@@ -336,24 +318,9 @@ TEST(EndToEnd, SimulatorReceivesExactlyTheFilesBytes) {
     form.Programuj1->trigger();
     ASSERT_EQ(toolkit.boxes.size(), 2u);
     EXPECT_EQ(toolkit.boxes[1].text, "Programovani proběhlo v pořádku");
-
-    ASSERT_TRUE(simulator.waitForFinished(10000)) << "the simulator did not report a transfer";
-    const QByteArray report = simulator.readAllStandardError();
-    EXPECT_TRUE(report.contains("přijato 16384 bajtů")) << report.toStdString();
-    EXPECT_TRUE(report.contains("19200 Bd, 8 datových bitů, bez parity, 1 stop bit, výstup beze změn"))
-        << report.toStdString();
-
-    const QByteArray boardHex = simulator.readAllStandardOutput();
-    auto board = std::make_unique<ImageCells>(ErasedImage());
-    ASSERT_TRUE(LoadHexText(boardHex.toStdString(), *board).ok()) << boardHex.toStdString();
-    std::ifstream expectedFile((kData + "/sdcc_blink.window.bin").toStdString(), std::ios::binary);
-    const std::vector<unsigned char> expected{std::istreambuf_iterator<char>(expectedFile),
-                                              std::istreambuf_iterator<char>()};
-    ASSERT_EQ(expected.size(), kWindowCells);
-    for (std::size_t i = 0; i < kWindowCells; ++i) {
-        ASSERT_EQ((*board)[kWindowBase + i], expected[i]) << "at 0x" << std::hex << kWindowBase + i;
-    }
+    EXPECT_TRUE(board.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
     MemImage = ErasedImage();
+    ::setenv("KTQ51_COM1", TestPort(1).path().c_str(), 1);
 }
 
 }  // namespace

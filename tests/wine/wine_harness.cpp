@@ -25,8 +25,6 @@
 // wineserver;
 // scripts/windows-check.sh provides them all.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -34,21 +32,15 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 
+#include "../board_simulator.h"
 #include "../line_checks.h"
 #include "../pty_pair.h"
-#include "hexfile.h"
-#include "memimage.h"
 #include "pattern.h"
-
-extern char** environ;
 
 namespace {
 
@@ -74,11 +66,6 @@ bool RunWindowsStep(const std::string& test, const std::string& environment = ""
 const std::string kWindowEnvironment =
     "KTQ51_WINE_PORTS=mapped WINEQT_QPA_PLATFORM=offscreen "
     "WINEQT_QPA_FONTDIR='Z:\\usr\\share\\fonts\\truetype\\dejavu'";
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Maps COM1..COM5 to fresh raw pseudo-terminals, or COM1 to `com1` when
 // given; false when Wine refused.
@@ -164,8 +151,7 @@ class WineWindow : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_ = ::mkdtemp(dirTemplate_)) << "mkdtemp"; }
     void TearDown() override { RunShell(std::string("rm -rf '") + dirTemplate_ + "'"); }
-    std::string File(const char* name) const { return Scratch() + "/" + name; }
-    std::string Scratch() const { return dirTemplate_; }
+    std::string File(const char* name) const { return std::string(dirTemplate_) + "/" + name; }
 
     static std::string Program(const char* variable) {
         const char* path = std::getenv(variable);
@@ -188,63 +174,23 @@ TEST_F(WineWindow, ProgramatorExeStartsAndPaints) {
     ASSERT_FALSE(exe.empty());
     // The start-up probe reports the first paint of the grid, then quits.
     EXPECT_EQ(RunShell(kWindowEnvironment + " KTQ51_STARTUP_PROBE=1 wine '" + exe + "' 2>'" + File("err") + "'"), 0);
-    const std::string err = Slurp(File("err"));
+    const std::string err = BoardSimulator::Slurp(File("err"));
     EXPECT_NE(err.find("probe first_paint_since_main_us="), std::string::npos) << err;
 }
 
 // The board simulator on a pseudo-terminal mapped as COM1; `send` runs the
-// Windows side, which must deliver sdcc_blink.hex. Then the simulator's
-// report and what the board holds are checked.
-void ExpectTheSimulatorGetsTheSdccFile(const std::string& scratch, const std::function<int()>& send) {
-    const std::string pathFile = scratch + "/com1", hexOut = scratch + "/board.hex", report = scratch + "/report";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, hexOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const char* argv[] = {KTQ_SIMULATOR, "--once", "--hex", "--path-file", pathFile.c_str(), nullptr};
-    pid_t simulator = -1;
-    ASSERT_EQ(::posix_spawn(&simulator, KTQ_SIMULATOR, &actions, nullptr, const_cast<char**>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    std::string device;
-    for (int i = 0; i < 100 && device.empty(); ++i) {
-        std::this_thread::sleep_for(50ms);
-        std::istringstream(Slurp(pathFile)) >> device;
-    }
-    ASSERT_FALSE(device.empty()) << "the simulator gave no terminal";
-
-    ASSERT_TRUE(MapPorts(device));
+// Windows side, which must deliver sdcc_blink.hex exactly.
+void ExpectTheSimulatorGetsTheSdccFile(const std::function<int()>& send) {
+    BoardSimulator board(KTQ_SIMULATOR);
+    ASSERT_TRUE(MapPorts(board.device()));
     EXPECT_EQ(send(), 0);
-
-    // The simulator ends a second after the last byte; not so for a transfer
-    // that never came.
-    int simStatus = -1;
-    for (int i = 0; i < 200 && ::waitpid(simulator, &simStatus, WNOHANG) == 0; ++i) {
-        std::this_thread::sleep_for(50ms);
-    }
-    if (simStatus == -1) {
-        ::kill(simulator, SIGTERM);
-        ::waitpid(simulator, &simStatus, 0);
-    }
-    const std::string said = Slurp(report);
-    std::fprintf(stderr, "%s", said.c_str());
-    EXPECT_NE(said.find("přijato 16384 bajtů"), std::string::npos) << said;
-    EXPECT_NE(said.find("19200 Bd, 8 datových bitů, bez parity, 1 stop bit, výstup beze změn"), std::string::npos);
-
-    auto board = std::make_unique<ImageCells>(ErasedImage());
-    ASSERT_TRUE(LoadHexText(Slurp(hexOut), *board).ok()) << Slurp(hexOut);
-    const std::string expected = Slurp(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin");
-    ASSERT_EQ(expected.size(), kWindowCells);
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < kWindowCells; ++i) {
-        differing += (*board)[kWindowBase + i] != static_cast<unsigned char>(expected[i]);
-    }
-    EXPECT_EQ(differing, 0u) << "cells of 0x3000-0x3FFF that the board holds differently from the file";
+    EXPECT_TRUE(board.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
 }
 
 TEST_F(WineWindow, EndToEndThroughTheWindowToTheSimulator) {
     const std::string tests = Program("KTQ51_WIN_WINDOW_TESTS");
     ASSERT_FALSE(tests.empty());
-    ExpectTheSimulatorGetsTheSdccFile(Scratch(), [&] {
+    ExpectTheSimulatorGetsTheSdccFile([&] {
         return RunShell(kWindowEnvironment + " wine '" + tests +
                         "' --gtest_filter=WindowsEndToEnd.LoadsAndProgramsTheSdccFile");
     });
@@ -253,12 +199,13 @@ TEST_F(WineWindow, EndToEndThroughTheWindowToTheSimulator) {
 TEST_F(WineWindow, FlashExeProgramsTheSimulator) {
     const std::string flash = Program("KTQ51_WIN_FLASH");
     ASSERT_FALSE(flash.empty());
-    ExpectTheSimulatorGetsTheSdccFile(Scratch(), [&] {
-        const std::string out = Scratch() + "/flash.out", err = Scratch() + "/flash.err";
+    ExpectTheSimulatorGetsTheSdccFile([&] {
+        const std::string out = File("flash.out"), err = File("flash.err");
         const int status = RunShell("wine '" + flash + "' --port COM1 --yes '" KTQ_TEST_DATA_DIR
                                     "/sdcc_blink.hex' </dev/null >'" + out + "' 2>'" + err + "'");
-        std::fprintf(stderr, "ktq51-flash.exe said:\n%s%s", Slurp(out).c_str(), Slurp(err).c_str());
-        EXPECT_NE(Slurp(out).find("Programovani proběhlo v pořádku"), std::string::npos);
+        const std::string said = BoardSimulator::Slurp(out);
+        std::fprintf(stderr, "ktq51-flash.exe said:\n%s%s", said.c_str(), BoardSimulator::Slurp(err).c_str());
+        EXPECT_NE(said.find("Programovani proběhlo v pořádku"), std::string::npos);
         return status;
     });
 }
