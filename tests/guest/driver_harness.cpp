@@ -1,0 +1,621 @@
+// The driver check's host side. Boots Debian's own kernel under QEMU with two
+// board lines, each led to a pseudo-terminal here: an emulated FTDI USB
+// adapter (the guest's ftdi_sio, /dev/ttyUSB0) and a second 16550 UART (the
+// guest's 8250, /dev/ttyS1). QEMU gives the far end of each line what the
+// guest's driver sends, and sets this side's terminal to the line settings
+// the driver chose, so both can be checked here. The steps run ktq51-flash
+// and the window's own code in the guest, pull the adapter out and plug it
+// in through QEMU's QMP socket, and print one PASS or FAIL line each.
+//
+//   driver_harness --kernel VMLINUZ --initrd INITRD --data DIR --scratch DIR
+//
+// Each line is held at kReadBytesPerSecond, so that the guest's driver can
+// send no faster than that and holds a real queue meanwhile, as it does in
+// front of a real line.
+// A stalled board cannot be shown this way (QEMU's emulated adapter stops the
+// whole guest while its terminal takes nothing); the pseudo-terminal tests
+// cover the stall.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr std::size_t kStreamBytes = 16384;
+constexpr double kReadBytesPerSecond = 8192;
+constexpr const char* kAdapter = "/dev/ttyUSB0";
+constexpr const char* kUart = "/dev/ttyS1";
+constexpr const char* kGuestFile = "/guest/data/sdcc_blink.hex";
+constexpr const char* kFlash = "ktq51-flash --port /dev/ttyUSB0 --yes /guest/data/sdcc_blink.hex </dev/null";
+
+struct Paths {
+    std::string kernel, initrd, data, scratch;
+} paths;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What the board must receive for sdcc_blink.hex: its memory window as
+// srec_cat wrote it, each byte as v 00 00 00.
+std::vector<std::uint8_t> ExpectedStream() {
+    const std::string window = Slurp(paths.data + "/sdcc_blink.window.bin");
+    std::vector<std::uint8_t> stream(kStreamBytes, 0);
+    for (std::size_t i = 0; i < window.size() && 4 * i < stream.size(); ++i) {
+        stream[4 * i] = static_cast<std::uint8_t>(window[i]);
+    }
+    return stream;
+}
+
+// The far end of one board line: a pseudo-terminal whose slave QEMU uses as
+// the line's character device. A thread reads the master as data comes,
+// and holds the line at kReadBytesPerSecond by stopping the slave's output
+// (TCOOFF) whenever more has come than that rate allows; QEMU then waits.
+class HostLine {
+public:
+    HostLine() {
+        char name[256] = {};
+        // Returns 0 upon success, -1 upon failure.
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+        path_ = name;
+        for (const int fd : {master_, slave_}) {
+            termios t{};
+            ::tcgetattr(fd, &t);
+            ::cfmakeraw(&t);
+            ::tcsetattr(fd, TCSANOW, &t);
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        reader_ = std::thread([this] { Read(); });
+    }
+    ~HostLine() {
+        stop_ = true;
+        reader_.join();
+        ::close(master_);
+        ::close(slave_);
+    }
+    HostLine(const HostLine&) = delete;
+    HostLine& operator=(const HostLine&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    // Starts a new transfer: waits until the line has been quiet for a
+    // moment, forgets what came, and starts the rate afresh.
+    void Expect() {
+        WaitQuiet(300ms);
+        std::lock_guard lock(mutex_);
+        data_.clear();
+        paceStart_ = Clock::now();
+    }
+
+    // The bytes that arrived since Expect.
+    std::vector<std::uint8_t> Received() const {
+        std::lock_guard lock(mutex_);
+        return data_;
+    }
+    std::size_t Count() const {
+        std::lock_guard lock(mutex_);
+        return data_.size();
+    }
+
+    bool WaitForCount(std::size_t count, std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        return arrived_.wait_for(lock, limit, [&] { return data_.size() >= count; });
+    }
+
+    // Waits (at most 30 s) until nothing has arrived for `quiet`.
+    void WaitQuiet(std::chrono::milliseconds quiet) {
+        const auto deadline = Clock::now() + 30s;
+        while (Clock::now() < deadline) {
+            Clock::time_point last;
+            {
+                std::lock_guard lock(mutex_);
+                last = lastArrival_;
+            }
+            if (Clock::now() - last >= quiet) return;
+            std::this_thread::sleep_for(50ms);
+        }
+    }
+
+    // The terminal's settings, as QEMU set them for the guest's driver.
+    termios Settings() const {
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        return t;
+    }
+    void SetSpeed(speed_t speed) {
+        termios t = Settings();
+        ::cfsetispeed(&t, speed);
+        ::cfsetospeed(&t, speed);
+        ::tcsetattr(slave_, TCSANOW, &t);
+    }
+
+private:
+    void Read() {
+        std::uint8_t buffer[4096];
+        bool flowing = true;
+        while (!stop_) {
+            bool allowed = true;
+            {
+                std::lock_guard lock(mutex_);
+                const double seconds = std::chrono::duration<double>(Clock::now() - paceStart_).count();
+                allowed = static_cast<double>(data_.size()) < seconds * kReadBytesPerSecond;
+            }
+            if (allowed != flowing) {
+                // Returns 0 upon success, -1 upon failure.
+                ::tcflow(slave_, allowed ? TCOON : TCOOFF);
+                flowing = allowed;
+            }
+            pollfd p{master_, POLLIN, 0};
+            // Returns the count of ready descriptors, 0 on time-out, -1 with errno set.
+            if (::poll(&p, 1, 2) <= 0) continue;
+            // Returns the count read, or -1 with errno set.
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n <= 0) continue;
+            {
+                std::lock_guard lock(mutex_);
+                data_.insert(data_.end(), buffer, buffer + n);
+                lastArrival_ = Clock::now();
+            }
+            arrived_.notify_all();
+        }
+        ::tcflow(slave_, TCOON);
+    }
+
+    int master_ = -1, slave_ = -1;
+    std::string path_;
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<std::uint8_t> data_;
+    Clock::time_point lastArrival_{}, paceStart_ = Clock::now();
+    std::atomic<bool> stop_{false};
+    std::thread reader_;
+};
+
+// A client of a Unix socket that QEMU serves, read a line at a time.
+class SocketLines {
+public:
+    ~SocketLines() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool Connect(const std::string& path, std::chrono::milliseconds limit) {
+        const auto deadline = Clock::now() + limit;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        while (Clock::now() < deadline) {
+            // Returns the descriptor, or -1 with errno set.
+            fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            // Returns 0 upon success, -1 upon failure.
+            if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return true;
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = -1;
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+    void Send(const std::string& text) {
+        std::size_t sent = 0;
+        while (sent < text.size()) {
+            // Returns the count sent, or -1 with errno set.
+            const ssize_t n = ::send(fd_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) throw std::runtime_error("the guest's socket closed");
+            sent += static_cast<std::size_t>(n);
+        }
+    }
+    // The next line without its line end, or nothing by `deadline`.
+    std::optional<std::string> ReadLine(Clock::time_point deadline) {
+        for (;;) {
+            if (const std::size_t end = buffer_.find('\n'); end != std::string::npos) {
+                std::string line = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
+                return line;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) return std::nullopt;
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(std::min<long long>(left, 20))) <= 0) continue;
+            char chunk[4096];
+            const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
+            if (n <= 0) throw std::runtime_error("the guest's socket closed");
+            buffer_.append(chunk, static_cast<std::size_t>(n));
+            if (transcript_) transcript_->write(chunk, n).flush();
+        }
+    }
+    void Transcript(const std::string& path) { transcript_ = std::make_unique<std::ofstream>(path, std::ios::binary); }
+
+private:
+    int fd_ = -1;
+    std::string buffer_;
+    std::unique_ptr<std::ofstream> transcript_;
+};
+
+// The guest: QEMU, its console (the guest's ttyS0, where the guest's shell
+// takes commands) and its QMP socket (to pull the adapter out and plug it in).
+class Guest {
+public:
+    struct Result {
+        int status = -1;  // -1: the command did not end in time
+        std::string output;
+    };
+
+    Guest(const HostLine& adapter, const HostLine& uart) {
+        const std::string console = paths.scratch + "/console.sock", qmp = paths.scratch + "/qmp.sock";
+        const std::vector<std::string> args = {
+            "qemu-system-x86_64", "-accel", "tcg", "-m", "1024", "-smp", "1", "-nodefaults", "-no-user-config",
+            "-display", "none", "-no-reboot",
+            "-kernel", paths.kernel, "-initrd", paths.initrd,
+            "-append", "console=ttyS0 quiet loglevel=3 rdinit=/init panic=-1",
+            // ttyS0: the console; ttyS1: the second UART, a board line.
+            "-chardev", "socket,id=console,path=" + console + ",server=on,wait=off", "-serial", "chardev:console",
+            "-chardev", "serial,id=uart,path=" + uart.path(), "-serial", "chardev:uart",
+            // The FTDI adapter on an xhci bus, the other board line.
+            "-device", "qemu-xhci,id=xhci",
+            "-chardev", "serial,id=ftdi,path=" + adapter.path(),
+            "-device", "usb-serial,bus=xhci.0,chardev=ftdi,id=adapter",
+            "-qmp", "unix:" + qmp + ",server=on,wait=off"};
+        std::vector<char*> argv;
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const std::string log = paths.scratch + "/qemu.log";
+        // Returns the child's id to the parent, 0 to the child, -1 upon failure.
+        pid_ = ::fork();
+        if (pid_ < 0) throw std::runtime_error("fork failed");
+        if (pid_ == 0) {
+            // QEMU ends with this harness, however the harness ends.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+            ::execvp(argv[0], argv.data());
+            ::_exit(127);
+        }
+        console_.Transcript(paths.scratch + "/console.log");
+        if (!console_.Connect(console, 20s)) throw std::runtime_error("no console socket: " + Slurp(log));
+        if (!qmp_.Connect(qmp, 20s)) throw std::runtime_error("no QMP socket: " + Slurp(log));
+        const auto deadline = Clock::now() + 30s;
+        if (!qmp_.ReadLine(deadline)) throw std::runtime_error("QMP did not greet");
+        Qmp(R"({"execute":"qmp_capabilities"})");
+        // The guest boots in about 15 seconds under TCG; allow for a slow machine.
+        for (const auto bootDeadline = Clock::now() + 180s;;) {
+            const std::optional<std::string> line = console_.ReadLine(bootDeadline);
+            if (!line) throw std::runtime_error("the guest did not start: see " + paths.scratch + "/console.log");
+            if (*line == "@@ready") break;
+        }
+    }
+    ~Guest() {
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    Guest(const Guest&) = delete;
+    Guest& operator=(const Guest&) = delete;
+
+    // Runs `command` in the guest's shell, within `limit`. `onLine` sees each
+    // line of its output as it comes; `tick` runs every few milliseconds.
+    Result Run(const std::string& command, std::chrono::seconds limit,
+               const std::function<void(const std::string&)>& onLine = {},
+               const std::function<void()>& tick = {}) {
+        console_.Send(command + "\n");
+        Result result;
+        const auto deadline = Clock::now() + limit;
+        while (Clock::now() < deadline) {
+            const std::optional<std::string> line = console_.ReadLine(std::min(deadline, Clock::now() + 20ms));
+            if (tick) tick();
+            if (!line) continue;
+            if (line->starts_with("@@done ")) {
+                result.status = std::stoi(line->substr(7));
+                return result;
+            }
+            if (line->empty()) continue;
+            result.output += *line + '\n';
+            if (onLine) onLine(*line);
+        }
+        return result;
+    }
+
+    // A line to the standard input of the command that is running.
+    void Answer(const std::string& line) { console_.Send(line + "\n"); }
+
+    void Unplug() {
+        Qmp(R"({"execute":"device_del","arguments":{"id":"adapter"}})");
+        for (const auto deadline = Clock::now() + 20s;;) {
+            const std::optional<std::string> event = qmp_.ReadLine(deadline);
+            if (!event) throw std::runtime_error("QEMU did not remove the adapter");
+            if (event->find("\"DEVICE_DELETED\"") != std::string::npos &&
+                event->find("\"device\": \"adapter\"") != std::string::npos) {
+                return;
+            }
+        }
+    }
+    void Plug() {
+        Qmp(R"({"execute":"device_add","arguments":{"driver":"usb-serial","bus":"xhci.0","chardev":"ftdi","id":"adapter"}})");
+    }
+
+private:
+    // Runs one QMP command; events that come before its answer are passed over.
+    void Qmp(const std::string& command) {
+        qmp_.Send(command + "\n");
+        for (const auto deadline = Clock::now() + 20s;;) {
+            const std::optional<std::string> line = qmp_.ReadLine(deadline);
+            if (!line) throw std::runtime_error("QMP did not answer " + command);
+            if (line->find("\"return\"") != std::string::npos) return;
+            if (line->find("\"error\"") != std::string::npos) throw std::runtime_error("QMP: " + *line);
+        }
+    }
+
+    pid_t pid_ = -1;
+    SocketLines console_, qmp_;
+};
+
+HostLine* adapter = nullptr;
+HostLine* uart = nullptr;
+Guest* guest = nullptr;
+
+// ktq51-flash on `device`, its output through a pipe (the console is a
+// terminal, and the progress would be redrawn in place there), ending with
+// its exit status.
+std::string FlashCommand(const std::string& device) {
+    return "{ ktq51-flash --port " + device + " --yes " + kGuestFile +
+           " </dev/null; echo $? >/tmp/status; } 2>&1 | cat; (exit $(cat /tmp/status))";
+}
+
+// The count in "Odesláno N z 16384 bajtů", or -1.
+long SentCount(const std::string& output) {
+    const std::size_t at = output.find("Odesláno ");
+    return at == std::string::npos ? -1 : std::strtol(output.c_str() + at + std::strlen("Odesláno "), nullptr, 10);
+}
+
+testing::AssertionResult LineIs19200EightNoneOne(const termios& t) {
+    if (::cfgetospeed(&t) != B19200) return testing::AssertionFailure() << "not 19200 baud";
+    if ((t.c_cflag & CSIZE) != CS8) return testing::AssertionFailure() << "not 8 data bits";
+    if (t.c_cflag & PARENB) return testing::AssertionFailure() << "parity on";
+    if (t.c_cflag & CSTOPB) return testing::AssertionFailure() << "two stop bits";
+    return testing::AssertionSuccess();
+}
+
+// Whether exactly the stream of sdcc_blink.hex arrived at `line`, and nothing after it.
+testing::AssertionResult ExactStreamArrived(HostLine& line) {
+    line.WaitForCount(kStreamBytes, 30s);
+    line.WaitQuiet(300ms);
+    const std::vector<std::uint8_t> received = line.Received(), expected = ExpectedStream();
+    if (received == expected) return testing::AssertionSuccess();
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < std::min(received.size(), expected.size()); ++i) differing += received[i] != expected[i];
+    return testing::AssertionFailure() << received.size() << " bytes arrived, " << differing
+                                       << " of them differ from the stream";
+}
+
+// ktq51-flash sends the SDCC-made file through `device`; the host receives
+// exactly its stream, on a terminal the guest's driver set to 19200 8N1.
+void ExpectExactFlash(HostLine& line, const std::string& device) {
+    line.SetSpeed(B9600);  // so that 19200 afterwards is the driver's doing
+    line.Expect();
+    const Guest::Result r = guest->Run(FlashCommand(device), 60s);
+    // Success may be said only once the driver's queue is empty: the bytes
+    // it held take half a second at this line's rate.
+    const std::size_t whenDone = line.Count();
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_GE(whenDone + 256, kStreamBytes) << "success was said with bytes still queued";
+    EXPECT_TRUE(ExactStreamArrived(line)) << device;
+    EXPECT_TRUE(LineIs19200EightNoneOne(line.Settings())) << device;
+    std::printf("   %s: ktq51-flash exited %d with %zu bytes at the host, %zu in all, host terminal %s\n",
+                device.c_str(), r.status, whenDone, line.Count(),
+                LineIs19200EightNoneOne(line.Settings()) ? "19200 8N1" : "NOT 19200 8N1");
+}
+
+// Plugs the adapter in again; it must come back under its old name.
+void PlugBackIn() {
+    guest->Plug();
+    const Guest::Result back =
+        guest->Run(std::string("appears ") + kAdapter + " && ! [ -e /dev/ttyUSB1 ]", 60s);
+    ASSERT_EQ(back.status, 0) << "the adapter did not come back as " << kAdapter;
+}
+
+// The window's tests in the guest, on COM1 = the adapter.
+std::string WindowCommand(const std::string& filter) {
+    return std::string("KTQ51_COM1=") + kAdapter +
+           " KTQ51_COM2=/nonexistent/com2 KTQ51_COM3=/nonexistent/com3 KTQ51_COM4=/nonexistent/com4"
+           " KTQ51_COM5=/nonexistent/com5 KTQ51_GUEST_DATA=/guest/data QT_QPA_PLATFORM=offscreen"
+           " guest_window_tests --gtest_filter=" + filter;
+}
+
+// Carries out what a test in the guest asks of the host; returns the answer.
+// A "pull-after N" arms `pullAt`: the adapter goes once N bytes were taken.
+std::string HostAnswer(const std::string& request, std::optional<std::size_t>& pullAt) {
+    if (request == "expect") {
+        adapter->Expect();
+        return "ok";
+    }
+    if (request == "stream") {
+        const testing::AssertionResult exact = ExactStreamArrived(*adapter);
+        return exact ? "ok" : std::string("fail: ") + exact.message();
+    }
+    if (request.starts_with("pull-after ")) {
+        adapter->Expect();
+        pullAt = std::stoul(request.substr(11));
+        return "ok";
+    }
+    if (request == "pull") {
+        guest->Unplug();
+        return "ok";
+    }
+    if (request == "plug") {
+        guest->Plug();
+        return "ok";
+    }
+    return "fail: unknown request " + request;
+}
+
+// One PASS or FAIL line per step, with the failures' messages, and a count.
+class StepPrinter : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo& info) override { std::printf("-- %s\n", info.name()); }
+    void OnTestPartResult(const testing::TestPartResult& part) override {
+        if (part.failed()) std::printf("   %s:%d: %s\n", part.file_name(), part.line_number(), part.summary());
+    }
+    void OnTestEnd(const testing::TestInfo& info) override {
+        std::printf("%s %s\n", info.result()->Passed() ? "PASS" : "FAIL", info.name());
+        std::fflush(stdout);
+    }
+    void OnTestProgramEnd(const testing::UnitTest& unit) override {
+        std::printf("%d passed, %d failed\n", unit.successful_test_count(), unit.failed_test_count());
+    }
+};
+
+// 1. ktq51-flash through each real driver.
+TEST(Drivers, FlashSendsTheStreamThroughFtdiSio) {
+    ExpectExactFlash(*adapter, kAdapter);
+}
+
+TEST(Drivers, FlashSendsTheStreamThrough8250) {
+    ExpectExactFlash(*uart, kUart);
+}
+
+// 2. The adapter pulled out mid-transfer at three points; plugged in again,
+// it is /dev/ttyUSB0 again and the next transfer is exact. The guest's
+// driver holds up to about 4 KB more than has arrived here.
+TEST(Drivers, FlashSurvivesTheAdapterPulledOutMidTransfer) {
+    for (const std::size_t point : {1024u, 5120u, 9216u}) {
+        adapter->Expect();
+        bool pulled = false;
+        const Guest::Result r = guest->Run(FlashCommand(kAdapter), 60s, {}, [&] {
+            if (!pulled && adapter->Count() >= point) {
+                guest->Unplug();
+                pulled = true;
+            }
+        });
+        adapter->WaitQuiet(500ms);
+        const std::size_t arrived = adapter->Count();
+        const long claimed = SentCount(r.output);
+        std::printf("   pulled after %zu bytes: exit %d, says %ld bytes went out, %zu arrived\n", point, r.status,
+                    claimed, arrived);
+        EXPECT_TRUE(pulled);
+        EXPECT_EQ(r.status, 3) << r.output;
+        EXPECT_NE(r.output.find("Zařízení zmizelo"), std::string::npos) << r.output;
+        if (r.status == 0) {
+            EXPECT_EQ(arrived, kStreamBytes) << "success without every byte at the host";
+        }
+        EXPECT_GE(claimed, 0) << r.output;
+        EXPECT_LE(claimed, static_cast<long>(arrived)) << "more counted as sent than arrived";
+        if (pulled) PlugBackIn();
+        ExpectExactFlash(*adapter, kAdapter);
+    }
+}
+
+// 3. The window's own code through the adapter, with an unplug mid-transfer.
+TEST(Drivers, WindowProgramsThroughTheAdapterAndSurvivesAnUnplug) {
+    std::optional<std::size_t> pullAt;
+    const Guest::Result r = guest->Run(
+        WindowCommand("GuestAdapter.*"), 300s,
+        [&](const std::string& line) {
+            if (line.starts_with("@@host ")) guest->Answer(HostAnswer(line.substr(7), pullAt));
+        },
+        [&] {
+            if (pullAt && adapter->Count() >= *pullAt) {
+                guest->Unplug();
+                pullAt.reset();
+            }
+        });
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::printf("   guest_window_tests exited %d\n", r.status);
+}
+
+// 4. A second sender on the adapter while the first is sending is refused;
+// the first still delivers exactly. The guest runs as root, so only the
+// lock refuses the second: the exclusive mode lets root through. The second
+// starts once the first holds its lock.
+TEST(Drivers, SecondSenderOnTheSameAdapterIsRefused) {
+    adapter->Expect();
+    const Guest::Result r = guest->Run(
+        std::string(kFlash) + " >/tmp/first 2>&1 & first=$!; until grep -q FLOCK /proc/locks; do sleep 0.05; done; " +
+            kFlash + " >/tmp/second 2>&1; echo \"second=$?\"; wait $first; echo \"first=$?\"; cat /tmp/second",
+        60s);
+    std::printf("%s", r.output.c_str());
+    EXPECT_NE(r.output.find("second=2"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("port používá jiný program"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("first=0"), std::string::npos) << r.output;
+    EXPECT_TRUE(ExactStreamArrived(*adapter));
+}
+
+// 5. A UART whose clock cannot make 19200 baud: the 8250 driver keeps its
+// old rate, and the program says the line did not take the speed.
+TEST(Drivers, UartThatCannotRun19200IsALineErrorNamingTheSpeed) {
+    uart->Expect();
+    const Guest::Result r = guest->Run(std::string("( set-baud-base ") + kUart + " 9600 && " + FlashCommand(kUart) +
+                                           "; status=$?; set-baud-base " + kUart + " 115200; exit $status )",
+                                       60s);
+    std::printf("%s", r.output.c_str());
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find(std::string("Chyba linky\n") + kUart + ": nastavení linky se neujalo (rychlost"),
+              std::string::npos)
+        << r.output;
+    uart->WaitQuiet(300ms);
+    EXPECT_EQ(uart->Count(), 0u) << "bytes were sent on a line that is not set up";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i], value = argv[i + 1];
+        if (option == "--kernel") paths.kernel = value;
+        else if (option == "--initrd") paths.initrd = value;
+        else if (option == "--data") paths.data = value;
+        else if (option == "--scratch") paths.scratch = value;
+    }
+    if (paths.kernel.empty() || paths.initrd.empty() || paths.data.empty() || paths.scratch.empty()) {
+        std::fprintf(stderr, "usage: driver_harness --kernel VMLINUZ --initrd INITRD --data DIR --scratch DIR\n");
+        return 2;
+    }
+    testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
+    delete listeners.Release(listeners.default_result_printer());
+    listeners.Append(new StepPrinter);
+
+    HostLine adapterLine, uartLine;
+    adapter = &adapterLine;
+    uart = &uartLine;
+    const auto started = Clock::now();
+    try {
+        Guest booted(adapterLine, uartLine);
+        guest = &booted;
+        std::printf("guest up after %.1f s\n", std::chrono::duration<double>(Clock::now() - started).count());
+        if (guest->Run(std::string("appears ") + kAdapter, 60s).status != 0) {
+            std::fprintf(stderr, "the guest has no %s\n", kAdapter);
+            return 1;
+        }
+        return RUN_ALL_TESTS();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "driver_harness: %s\n", error.what());
+        return 1;
+    }
+}

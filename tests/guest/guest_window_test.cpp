@@ -1,0 +1,96 @@
+// The window's own code on a real USB serial driver: run inside the driver
+// check's guest with COM1 = /dev/ttyUSB0 (Debian's ftdi_sio on QEMU's
+// emulated FTDI adapter). The host at the far end of the line checks what
+// arrives, and pulls the adapter out and plugs it in when asked ("@@host
+// REQUEST" on standard output, its answer on standard input).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "Programator.h"
+#include "fake_toolkit.h"
+#include "memimage.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kAdapter = "/dev/ttyUSB0";
+
+// Asks the host for something and returns its answer.
+std::string AskHost(const std::string& request) {
+    std::cout << "@@host " << request << std::endl;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer;
+}
+
+bool Exists(const char* path) {
+    return ::access(path, F_OK) == 0;
+}
+
+// Waits up to 30 s until `path` exists or is gone, as `present` says.
+bool WaitFor(const char* path, bool present) {
+    for (int i = 0; i < 300; ++i) {
+        if (Exists(path) == present) return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
+class GuestAdapter : public testing::Test {
+protected:
+    void SetUp() override {
+        MemImage = ErasedImage();
+        const char* data = std::getenv("KTQ51_GUEST_DATA");
+        ASSERT_NE(data, nullptr) << "KTQ51_GUEST_DATA names the folder of the HEX files";
+        toolkit.files = {QString::fromUtf8(data) + "/sdcc_blink.hex"};
+    }
+
+    // Runs Programuj, answering Ano; returns the text of the result box.
+    QString Programuj(TForm1& form) {
+        toolkit.boxes.clear();
+        toolkit.answers = {ModalResult::Yes, ModalResult::OK};
+        form.Programuj1->trigger();
+        return toolkit.boxes.size() == 2 ? toolkit.boxes[1].text : QStringLiteral("(no result box)");
+    }
+
+    ScriptedToolkit toolkit;
+};
+
+// Programs through the adapter; the adapter is pulled out mid-transfer; the
+// error box comes; plugged in again, the adapter is back under its old name,
+// which only happens when the program let go of the dead device; and the
+// next Programuj reaches the board exactly.
+TEST_F(GuestAdapter, ProgramsSurvivesAnUnplugAndProgramsAgain) {
+    TForm1 form(toolkit);
+    form.Otev1->trigger();
+    ASSERT_TRUE(toolkit.boxes.empty());
+
+    ASSERT_EQ(AskHost("expect"), "ok");
+    EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
+    EXPECT_EQ(AskHost("stream"), "ok");
+
+    ASSERT_EQ(AskHost("pull-after 6144"), "ok");
+    const QString failed = Programuj(form);
+    EXPECT_TRUE(failed.startsWith("Chyba pri odesílání\n")) << failed.toStdString();
+    EXPECT_TRUE(failed.contains("Zařízení zmizelo")) << failed.toStdString();
+
+    ASSERT_TRUE(WaitFor(kAdapter, false)) << "the kernel did not remove the unplugged adapter";
+    ASSERT_EQ(AskHost("plug"), "ok");
+    ASSERT_TRUE(WaitFor(kAdapter, true)) << "the adapter did not come back as " << kAdapter;
+    EXPECT_FALSE(Exists("/dev/ttyUSB1")) << "the adapter came back under a new name";
+
+    ASSERT_EQ(AskHost("expect"), "ok");
+    EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
+    EXPECT_EQ(AskHost("stream"), "ok");
+    EXPECT_FALSE(form.port1->isEnabled()) << "COM1 stays the selected port";
+}
+
+}  // namespace
