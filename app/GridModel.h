@@ -11,7 +11,7 @@
 #include <array>
 #include <string>
 
-#include "memimage.h"
+#include "grid_layout.h"
 
 class GridModel : public QAbstractTableModel, public GridCells {
     Q_OBJECT

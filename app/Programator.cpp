@@ -26,10 +26,14 @@
 #include <string>
 
 #include "GridModel.h"
+#include "QtText.h"
+#include "grid_layout.h"
 #include "hexfile.h"
 #include "memimage.h"
 #include "messages.h"
+#include "native.h"
 #include "port.h"
+#include "radix.h"
 #include "transfer.h"
 
 TForm1* Form1 = nullptr;
@@ -48,7 +52,7 @@ constexpr int kLabelFontPixels = 16;
 
 TForm1::TForm1(Toolkit& toolkit, QWidget* parent) : QMainWindow(parent), toolkit_(toolkit) {
     setObjectName("Form1");
-    setWindowTitle(QStringLiteral("Programator KTQ-51"));
+    setWindowTitle(Q(text::kWindowTitle));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/programator-48.png"));
     icon.addFile(QStringLiteral(":/icons/programator-256.png"));
@@ -88,37 +92,37 @@ void TForm1::BuildMenu() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName("MainMenu1");
 
-    Soubor1 = MainMenu1->addMenu(QStringLiteral("Soubor"));
+    Soubor1 = MainMenu1->addMenu(Q(text::kMenuSoubor));
     Soubor1->setObjectName("Soubor1");
-    Otev1 = AddCommand(Soubor1, "Otev1", QStringLiteral("Otevřít "), &TForm1::Otev1Click);
+    Otev1 = AddCommand(Soubor1, "Otev1", Q(text::kMenuOtevrit), &TForm1::Otev1Click);
     Otev1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     // An ordinary item captioned with eight hyphens, not a separator; it has
     // no handler, so choosing it does nothing.
-    N1 = AddCommand(Soubor1, "N1", QStringLiteral("--------"), nullptr);
-    Konec1 = AddCommand(Soubor1, "Konec1", QStringLiteral("Konec"), &TForm1::Konec1Click);
+    N1 = AddCommand(Soubor1, "N1", Q(text::kMenuHyphens), nullptr);
+    Konec1 = AddCommand(Soubor1, "Konec1", Q(text::kMenuKonec), &TForm1::Konec1Click);
     Konec1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
 
-    Nstroje1 = MainMenu1->addMenu(QStringLiteral("Nástroje"));
+    Nstroje1 = MainMenu1->addMenu(Q(text::kMenuNastroje));
     Nstroje1->setObjectName("Nstroje1");
-    Programuj1 = AddCommand(Nstroje1, "Programuj1", QStringLiteral("Programuj"), &TForm1::Programuj1Click);
+    Programuj1 = AddCommand(Nstroje1, "Programuj1", Q(text::kMenuProgramuj), &TForm1::Programuj1Click);
     Programuj1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
 
-    Nastaven1 = MainMenu1->addMenu(QStringLiteral("Nastavení"));
+    Nastaven1 = MainMenu1->addMenu(Q(text::kMenuNastaveni));
     Nastaven1->setObjectName("Nastaven1");
-    port1 = AddCommand(Nastaven1, "port1", QStringLiteral("COM1"), &TForm1::port1Click);
-    port2 = AddCommand(Nastaven1, "port2", QStringLiteral("COM2"), &TForm1::port2Click);
-    port3 = AddCommand(Nastaven1, "port3", QStringLiteral("COM3"), &TForm1::port3Click);
-    port4 = AddCommand(Nastaven1, "port4", QStringLiteral("COM4"), &TForm1::port4Click);
-    port5 = AddCommand(Nastaven1, "port5", QStringLiteral("COM5"), &TForm1::port5Click);
+    port1 = AddCommand(Nastaven1, "port1", Q(PortName::Com(1).Name()), &TForm1::port1Click);
+    port2 = AddCommand(Nastaven1, "port2", Q(PortName::Com(2).Name()), &TForm1::port2Click);
+    port3 = AddCommand(Nastaven1, "port3", Q(PortName::Com(3).Name()), &TForm1::port3Click);
+    port4 = AddCommand(Nastaven1, "port4", Q(PortName::Com(4).Name()), &TForm1::port4Click);
+    port5 = AddCommand(Nastaven1, "port5", Q(PortName::Com(5).Name()), &TForm1::port5Click);
     // COM1 is the port opened at start, so its item is the disabled one.
     port1->setEnabled(false);
     // Each item names the device it stands for, read as the menu opens.
     Nastaven1->setToolTipsVisible(true);
     connect(Nastaven1, &QMenu::aboutToShow, this, &TForm1::ShowPortDevices);
 
-    Npovda1 = MainMenu1->addMenu(QStringLiteral("Nápověda"));
+    Npovda1 = MainMenu1->addMenu(Q(text::kMenuNapoveda));
     Npovda1->setObjectName("Npovda1");
-    Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", QStringLiteral("Vytvořil"), &TForm1::Vytvoil1Click);
+    Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", Q(text::kMenuVytvoril), &TForm1::Vytvoil1Click);
 }
 
 void TForm1::BuildControls() {
@@ -146,7 +150,7 @@ void TForm1::BuildControls() {
     SData->setSelectionMode(QAbstractItemView::SingleSelection);
     SData->setWordWrap(false);
     SData->setTextElideMode(Qt::ElideNone);
-    SData->setToolTip(QStringLiteral("Programovaná data"));
+    SData->setToolTip(Q(text::kGridHint));
     SData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SData->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // As in a string grid, the first byte cell (not the fixed column) is current.
@@ -165,6 +169,8 @@ void TForm1::BuildControls() {
 void TForm1::RunCommand(const std::function<void()>& command) {
     try {
         command();
+    } catch (const ConversionError& error) {
+        ShowMessageBox(Q(ConversionMessage(error)), MsgKind::Error, mbOK);
     } catch (const std::exception& error) {
         ShowMessageBox(QString::fromUtf8(error.what()), MsgKind::Error, mbOK);
     } catch (...) {
@@ -187,16 +193,16 @@ void TForm1::Fatal(const QString& text, MsgKind kind) {
 }
 
 void TForm1::OpenComPort(std::uint8_t index) {
-    const OpenResult result = OpenAndConfigure(index, ComHandle, ComState, ComTimeouts);
+    selectedPort_ = PortName::Com(index + 1);
+    const OpenResult result = OpenPort(selectedPort_, ComHandle, ComState, ComTimeouts);
     if (result.ok()) return;
-    Fatal(QString::fromStdString(PortOpenMessage(result, index)),
+    Fatal(Q(PortOpenMessage(result, selectedPort_)),
           result.failure == PortFailure::CannotOpen ? MsgKind::Error : MsgKind::Warning);
 }
 
 void TForm1::SelectPort(int number) {
     QAction* const items[] = {port1, port2, port3, port4, port5};
-    for (int n = 1; n <= kPortCount; ++n) items[n - 1]->setEnabled(n != number);
-    selectedPort_ = number;
+    for (int n = 1; n <= kMenuPorts; ++n) items[n - 1]->setEnabled(n != number);
     ComHandle.Close();
     OpenComPort(static_cast<std::uint8_t>(number - 1));
 }
@@ -236,45 +242,35 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::Otev1Click() {
-    // Whatever happens, the image ends as the grid shows it: the loaded file,
-    // all FF after a cancelled dialog, or what it was before a failed load.
-    const auto before = std::make_unique<ImageCells>(MemImage);
-    FillImage();
-    try {
-        OpenDialogOptions options{QStringLiteral("Intelhex (*.hex)"), QStringLiteral("hex"), lastFolder_};
-        const std::optional<QString> file = toolkit_.ExecuteOpenDialog(this, options);
-        if (file && !LoadFile(*file, *before)) return;
-    } catch (...) {
-        MemImage = *before;
-        throw;
+    OpenDialogOptions options{Q(text::kOpenFilter), QStringLiteral("hex"), lastFolder_};
+    const std::optional<QString> file = toolkit_.ExecuteOpenDialog(this, options);
+    if (!file) {
+        // A cancelled dialog erases the image and the grid.
+        FillImage();
+        RefreshGrid(*SDataCells);
+        return;
+    }
+    OpenFile(*file);
+}
+
+void TForm1::OpenFile(const QString& file) {
+    lastFolder_ = QFileInfo(file).absolutePath();
+    // Erase, then load: a file that cannot be loaded changes nothing.
+    const HexResult result = EraseAndLoadHexFile(std::filesystem::path(file.toStdU16String()), MemImage);
+    if (!result.ok()) {
+        ShowMessageBox(Q(HexLoadMessage(result, QDir::toNativeSeparators(file).toStdString())), MsgKind::Warning,
+                       mbYes);
+        return;
     }
     RefreshGrid(*SDataCells);
 }
 
-bool TForm1::LoadFile(const QString& file, const ImageCells& before) {
-    lastFolder_ = QFileInfo(file).absolutePath();
-    const HexResult result = LoadHexFile(std::filesystem::path(file.toStdU16String()), MemImage);
-    if (result.ok()) return true;
-    MemImage = before;
-    ShowMessageBox(QString::fromStdString(HexLoadMessage(result, QDir::toNativeSeparators(file).toStdString())),
-                   MsgKind::Warning, mbYes);
-    return false;
-}
-
 void TForm1::FileDropped(const QList<QUrl>& urls) {
     if (urls.size() != 1 || !urls.first().isLocalFile()) {
-        ShowMessageBox(QStringLiteral("Přetáhněte do okna jeden soubor HEX z tohoto počítače."), MsgKind::Warning,
-                       mbOK);
+        ShowMessageBox(Q(text::kDropOneFile), MsgKind::Warning, mbOK);
         return;
     }
     OpenFile(urls.first().toLocalFile());
-}
-
-void TForm1::OpenFile(const QString& file) {
-    // Exactly as Soubor > Otevřít with this file.
-    const auto before = std::make_unique<ImageCells>(MemImage);
-    FillImage();
-    if (LoadFile(file, *before)) RefreshGrid(*SDataCells);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
@@ -291,9 +287,7 @@ void TForm1::dropEvent(QDropEvent* event) {
 
 void TForm1::ShowPortDevices() {
     QAction* const items[] = {port1, port2, port3, port4, port5};
-    for (int n = 1; n <= kPortCount; ++n) {
-        items[n - 1]->setToolTip(QString::fromStdString(PortPath(n - 1)));
-    }
+    for (int n = 1; n <= kMenuPorts; ++n) items[n - 1]->setToolTip(Q(SystemPath(PortName::Com(n).Device())));
 }
 
 void TForm1::Konec1Click() {
@@ -301,10 +295,9 @@ void TForm1::Konec1Click() {
 }
 
 void TForm1::Programuj1Click() {
-    SetStatus(QStringLiteral("Programuji... (cca 10s)"));
-    if (ShowMessageBox(QStringLiteral("Opravdu chcete přeprogramovat KTQ - 51?"), MsgKind::Warning,
-                       mbYes | mbNo) != ModalResult::Yes) {
-        SetStatus(QStringLiteral("Programování zrušeno"));
+    SetStatus(Q(text::kProgramming));
+    if (ShowMessageBox(Q(text::kConfirmProgramming), MsgKind::Warning, mbYes | mbNo) != ModalResult::Yes) {
+        SetStatus(Q(text::kProgrammingCancelled));
         return;
     }
 
@@ -312,10 +305,9 @@ void TForm1::Programuj1Click() {
     // for the adapter when it is plugged in again: open it afresh, exactly
     // as at selection. Failing that, the program goes on.
     if (!ComHandle.IsOpen()) {
-        const int index = selectedPort_ - 1;
-        const OpenResult reopened = OpenAndConfigure(index, ComHandle, ComState, ComTimeouts);
+        const OpenResult reopened = OpenPort(selectedPort_, ComHandle, ComState, ComTimeouts);
         if (!reopened.ok()) {
-            ShowMessageBox(QString::fromStdString(PortOpenMessage(reopened, index)), MsgKind::Error, mbOK);
+            ShowMessageBox(Q(PortOpenMessage(reopened, selectedPort_)), MsgKind::Error, mbOK);
             SetStatus(QString());
             return;
         }
@@ -337,16 +329,16 @@ void TForm1::Programuj1Click() {
     transferring_ = false;
     if (result.DeviceGone()) ComHandle.Close();
 
-    if (result.error.empty()) {
-        ShowMessageBox(QStringLiteral("Programovani proběhlo v pořádku"), MsgKind::Information, mbOK);
+    if (result.ok()) {
+        ShowMessageBox(Q(text::kProgrammingDone), MsgKind::Information, mbOK);
     } else {
-        ShowMessageBox(QString::fromStdString(TransferFailedMessage(result, stream.size())), MsgKind::Error, mbOK);
+        ShowMessageBox(Q(TransferFailedMessage(result, stream.size(), selectedPort_)), MsgKind::Error, mbOK);
     }
     SetStatus(QString());
 }
 
 void TForm1::Vytvoil1Click() {
-    ShowMessageBox(QStringLiteral("Programator KTQ-51\nVerze " KTQ_VERSION), MsgKind::Information, mbOK);
+    ShowMessageBox(Q(AboutText(KTQ_VERSION)), MsgKind::Information, mbOK);
 }
 
 void TForm1::port1Click() { SelectPort(1); }

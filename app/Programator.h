@@ -11,6 +11,7 @@
 
 #include "Toolkit.h"
 #include "memimage.h"
+#include "port_name.h"
 
 class QAction;
 class QCloseEvent;
@@ -39,7 +40,7 @@ public:
 
     // Opens and configures COM(index + 1) as the port in use. A port that
     // cannot be opened or set up is fatal: the message is shown and the
-    // process ends with status 1.
+    // process ends with status 1. An index above 4 names no device.
     void OpenComPort(std::uint8_t index);
 
     // Writes the status line.
@@ -91,8 +92,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Loads `file` into MemImage; on failure puts `before` back and says why.
-    bool LoadFile(const QString& file, const ImageCells& before);
     // Makes the whole window, frame included, the layout's size.
     void FitFrame();
     // Sets each port item's tooltip to the device it opens now.
@@ -105,7 +104,7 @@ private:
                         void (TForm1::*handler)());
 
     Toolkit& toolkit_;
-    int selectedPort_ = 1;       // the COM number chosen last (COM1 at start)
+    PortName selectedPort_ = PortName::Com(1);  // the port chosen last (COM1 at start)
     QString lastFolder_;         // of the last file opened or dropped in this run
     bool transferring_ = false;  // the window must not close mid-transfer
     bool frameFitted_ = false;

@@ -12,6 +12,7 @@
 
 #include "GridModel.h"
 #include "Programator.h"
+#include "grid_layout.h"
 #include "hexfile.h"
 #include "memimage.h"
 
@@ -57,7 +58,7 @@ private:
                          std::chrono::duration_cast<std::chrono::nanoseconds>(painted.time_since_epoch()).count()),
                      ResidentKiB(), ProgrammedCells(MemImage));
         if (const char* file = std::getenv("KTQ51_STARTUP_PROBE_LOAD"); file != nullptr && *file != '\0') {
-            if (LoadHexFile(file, MemImage).ok()) {
+            if (EraseAndLoadHexFile(file, MemImage).ok()) {
                 RefreshGrid(*form_.SDataCells);
                 form_.SData->viewport()->repaint();
                 std::fprintf(stderr, "probe rss_after_load_kib=%ld\n", ResidentKiB());

@@ -13,7 +13,9 @@
 #include <exception>
 #include <thread>
 
+#include "QtText.h"
 #include "messages.h"
+#include "texts.h"
 
 namespace {
 
@@ -31,7 +33,7 @@ class ProgressBox : public QDialog {
 public:
     ProgressBox(QWidget* parent, std::size_t total) : QDialog(parent), total_(total) {
         setObjectName("ProgressBox");
-        setWindowTitle(QStringLiteral("Programator KTQ-51"));
+        setWindowTitle(Q(text::kWindowTitle));
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         setModal(true);
         auto* layout = new QVBoxLayout(this);
@@ -100,16 +102,16 @@ void QtToolkit::RunWithProgress(QWidget* parent, std::size_t total, const Progre
     if (failure) std::rethrow_exception(failure);
 }
 
-ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& text, MsgKind kind,
+ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& message, MsgKind kind,
                                   MsgButtons buttons) {
-    QMessageBox box(IconFor(kind), QStringLiteral("Programator KTQ-51"), text,
+    QMessageBox box(IconFor(kind), Q(text::kWindowTitle), message,
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
     // Czech captions of our own, so that they are Czech even without Qt's
     // translations.
-    if (buttons & mbYes) box.addButton(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
-    if (buttons & mbNo) box.addButton(QMessageBox::No)->setText(QStringLiteral("Ne"));
-    if (buttons & mbOK) box.addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    if (buttons & mbYes) box.addButton(QMessageBox::Yes)->setText(Q(text::kButtonYes));
+    if (buttons & mbNo) box.addButton(QMessageBox::No)->setText(Q(text::kButtonNo));
+    if (buttons & mbOK) box.addButton(QMessageBox::Ok)->setText(Q(text::kButtonOk));
     switch (box.exec()) {
         case QMessageBox::Yes: return ModalResult::Yes;
         case QMessageBox::No: return ModalResult::No;

@@ -10,13 +10,11 @@
 #include "Programator.h"
 #include "StartupProbe.h"
 #include "Translations.h"
+#include "texts.h"
 
 namespace {
 
 constexpr int kUsageStatus = 2;
-constexpr const char* kUsage =
-    "Použití: programator [SOUBOR.hex]\n"
-    "Otevře okno programátoru KTQ-51; zadaný soubor Intel HEX nahraje hned po spuštění.\n";
 
 }  // namespace
 
@@ -26,7 +24,7 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options (-platform, -style ...) out by now.
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first().startsWith(QLatin1Char('-')))) {
-        std::fputs(kUsage, stderr);
+        std::fwrite(text::kWindowUsage.data(), 1, text::kWindowUsage.size(), stderr);
         return kUsageStatus;
     }
     InstallCzechTranslations(app);

@@ -6,6 +6,8 @@
 #include <clocale>
 
 #include "console.h"
+#include "native.h"
+#include "texts.h"
 
 namespace {
 
@@ -15,8 +17,7 @@ int interruptStatus = 1;
 void OnInterrupt(int) {
     // Only async-signal-safe calls here.
     if (interruptedPort >= 0) ::tcflush(interruptedPort, TCOFLUSH);
-    static const char text[] = "\nPřerušeno.\n";
-    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text, sizeof text - 1);
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text::kInterrupted.data(), text::kInterrupted.size());
     ::_exit(interruptStatus);
 }
 
@@ -35,7 +36,7 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 void DiscardQueueOnInterrupt(const PortHandle& port, int status) {
-    interruptedPort = port.Native();
+    interruptedPort = Descriptor(port);
     interruptStatus = status;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;

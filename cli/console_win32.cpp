@@ -1,5 +1,5 @@
 // The command line's surroundings on Windows.
-#include "port.h"  // first: it includes <windows.h> the way we want it
+#include "native.h"  // first: it includes <windows.h> the way we want it
 
 #include <io.h>
 #include <shellapi.h>
@@ -7,6 +7,7 @@
 #include <clocale>
 
 #include "console.h"
+#include "texts.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ int interruptStatus = 1;
 
 BOOL WINAPI OnInterrupt(DWORD) {
     if (interruptedPort != INVALID_HANDLE_VALUE) ::PurgeComm(interruptedPort, PURGE_TXABORT | PURGE_TXCLEAR);
-    std::fputs("\nPřerušeno.\n", stderr);
+    std::fwrite(text::kInterrupted.data(), 1, text::kInterrupted.size(), stderr);
     ::ExitProcess(static_cast<UINT>(interruptStatus));
 }
 
@@ -50,7 +51,7 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 void DiscardQueueOnInterrupt(const PortHandle& port, int status) {
-    interruptedPort = port.Native();
+    interruptedPort = Win32Handle(port);
     interruptStatus = status;
     ::SetConsoleCtrlHandler(OnInterrupt, TRUE);
 }

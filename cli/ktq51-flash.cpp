@@ -18,9 +18,11 @@
 #include <vector>
 
 #include "console.h"
+#include "flash_texts.h"
 #include "hexfile.h"
 #include "memimage.h"
 #include "messages.h"
+#include "native.h"
 #include "port.h"
 #include "transfer.h"
 
@@ -30,34 +32,11 @@ using Clock = std::chrono::steady_clock;
 
 enum ExitStatus { kDone = 0, kFileRefused = 1, kPortFailed = 2, kTransferFailed = 3, kUsage = 4 };
 
-constexpr const char* kUsageText =
-    "Použití:\n"
-    "  ktq51-flash [--port COMn|ZAŘÍZENÍ] [--yes] [--timeout S] SOUBOR.hex\n"
-    "  ktq51-flash --check SOUBOR.hex\n"
-    "  ktq51-flash --stream-out VÝSTUP.bin SOUBOR.hex\n"
-    "\n"
-    "Pošle paměťové okno 0x3000–0x3FFF souboru Intel HEX do desky KTQ-51 po sériové\n"
-    "lince (19200 Bd, 8 datových bitů, bez parity, 1 stop bit), stejně jako okno\n"
-    "programátoru.\n"
-    "\n"
-    "  --port COMn       COM1 až COM5 jako v okně programátoru (i s proměnnou KTQ51_COMn)\n"
-    "  --port ZAŘÍZENÍ   jiné zařízení: /dev/ttyUSB0 na Linuxu, COM7 ve Windows\n"
-    "                    (bez volby --port se použije COM1)\n"
-    "  --yes             neptat se před odesláním\n"
-    "  --timeout S       nejdelší doba přenosu v sekundách (jinak 163,85 s)\n"
-    "  --check           jen přečíst soubor a vypsat, co obsahuje; port se neotevře\n"
-    "  --stream-out F    zapsat 16384 bajtů, které by se poslaly, do souboru F\n"
-    "  --help            tato nápověda\n"
-    "  --version         verze\n"
-    "\n"
-    "Návratový kód: 0 hotovo, 1 soubor odmítnut, 2 port nelze otevřít ani nastavit,\n"
-    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno.\n";
-
 enum class Mode { Program, Check, StreamOut, Help, Version };
 
 struct Options {
     Mode mode = Mode::Program;
-    std::string port = "COM1";
+    PortName port = PortName::Com(1);
     bool portGiven = false;
     bool yes = false;
     std::optional<std::chrono::milliseconds> timeout;
@@ -78,7 +57,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         const std::string& a = args[i];
         auto value = [&](const char* name) -> std::optional<std::string> {
             if (i + 1 < args.size()) return args[++i];
-            error = std::string("u volby ") + name + " chybí hodnota";
+            error = MissingValue(name);
             return std::nullopt;
         };
         if (a == "--help" || a == "-h") {
@@ -94,7 +73,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         } else if (a == "--port") {
             const auto v = value("--port");
             if (!v) return std::nullopt;
-            o.port = *v;
+            o.port = PortName::Parse(*v);
             o.portGiven = true;
         } else if (a == "--stream-out") {
             const auto v = value("--stream-out");
@@ -107,71 +86,47 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             char* end = nullptr;
             const double seconds = std::strtod(v->c_str(), &end);
             if (end == v->c_str() || *end != '\0' || !(seconds > 0) || seconds > 1e6) {
-                error = "--timeout chce kladný počet sekund, ne „" + *v + "“";
+                error = BadTimeout(*v);
                 return std::nullopt;
             }
             o.timeout = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
         } else if (a.size() > 1 && a[0] == '-') {
-            error = "neznámá volba " + a;
+            error = UnknownOption(a);
             return std::nullopt;
         } else {
             files.push_back(a);
         }
     }
     if (files.size() != 1) {
-        error = files.empty() ? "chybí soubor HEX" : "zadejte jen jeden soubor HEX";
+        error = files.empty() ? text::kMissingFile : text::kOneFileOnly;
         return std::nullopt;
     }
     o.file = files.front();
     if (check && stream) {
-        error = "--check a --stream-out nejdou spolu";
+        error = text::kCheckAndStreamOut;
         return std::nullopt;
     }
     if ((check || stream) && (o.portGiven || o.yes || o.timeout)) {
-        error = std::string(check ? "--check" : "--stream-out") + " nic neposílá: --port, --yes ani --timeout nemají smysl";
+        error = NothingIsSent(check ? "--check" : "--stream-out");
         return std::nullopt;
     }
     o.mode = check ? Mode::Check : stream ? Mode::StreamOut : Mode::Program;
     return o;
 }
 
-// Loads the file as Otevřít does: into an erased image. Says why it cannot.
+// Loads the file as Otevřít does: erase, then load. Says why it cannot.
 bool Load(const std::string& file, ImageCells& image, HexResult& result) {
-    image = ErasedImage();
-    result = LoadHexFile(PathOf(file), image);
+    result = EraseAndLoadHexFile(PathOf(file), image);
     if (result.ok()) return true;
     const std::string message = HexLoadMessage(result, file);
-    const bool namesTheFile = result.status == HexStatus::OpenFailed || result.status == HexStatus::ReadFailed;
+    const bool namesTheFile = result.status == HexStatus::OpenFailed || result.status == HexStatus::ReadFailed ||
+                              result.status == HexStatus::NotARegularFile || result.status == HexStatus::TooLarge;
     std::fprintf(stderr, "%s%s\n", namesTheFile ? "" : (file + ": ").c_str(), message.c_str());
     return false;
 }
 
 int Check(const std::string& file, const ImageCells& image, const HexResult& r) {
-    static const char* const kRecordNames[] = {
-        "data", "konec souboru", "rozšířená segmentová adresa", "počáteční segmentová adresa",
-        "rozšířená lineární adresa", "počáteční lineární adresa",
-    };
-    std::printf("%s: soubor v pořádku\n", file.c_str());
-    std::string records;
-    for (std::size_t type = 0; type < r.summary.records.size(); ++type) {
-        if (r.summary.records[type] == 0) continue;
-        records += (records.empty() ? "" : ", ") + std::to_string(r.summary.records[type]) + "× " +
-                   kRecordNames[type] + " (0" + std::to_string(type) + ")";
-    }
-    std::printf("záznamy: %s\n", records.empty() ? "žádné" : records.c_str());
-    if (r.summary.dataBytes == 0) {
-        std::printf("data: žádná\n");
-    } else {
-        std::printf("data: %s–%s, %s, z toho v okně 0x3000–0x3FFF %s\n", HexAddress(r.summary.lowest).c_str(),
-                    HexAddress(r.summary.highest).c_str(), Bytes(static_cast<long long>(r.summary.dataBytes)).c_str(),
-                    Bytes(static_cast<long long>(r.summary.windowBytes)).c_str());
-        if (r.summary.windowBytes < r.summary.dataBytes) {
-            std::printf("mimo okno 0x3000–0x3FFF: %s; ty se do desky neposílají\n",
-                        Bytes(static_cast<long long>(r.summary.dataBytes - r.summary.windowBytes)).c_str());
-        }
-    }
-    std::printf("v okně 0x3000–0x3FFF je %s jiných než FF (z 4096)\n",
-                Bytes(static_cast<long long>(ProgrammedCells(image))).c_str());
+    std::fputs(CheckReport(file, r.summary, ProgrammedCells(image)).c_str(), stdout);
     return kDone;
 }
 
@@ -181,7 +136,7 @@ int StreamOut(const std::string& out, const ImageCells& image) {
     file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
     file.close();
     if (!file) {
-        std::fprintf(stderr, "Soubor %s nelze zapsat\n", out.c_str());
+        std::fprintf(stderr, "%s\n", CannotWrite(out).c_str());
         return kFileRefused;
     }
     return kDone;
@@ -194,8 +149,7 @@ class Progress {
 public:
     Progress(std::size_t total, const std::string& device) : total_(total), terminal_(IsTerminal(stderr)) {
         if (!terminal_) {
-            std::fprintf(stderr, "Odesílám %s na %s (asi %zu s)\n", Bytes(static_cast<long long>(total)).c_str(),
-                         device.c_str(), LineSeconds(total));
+            std::fprintf(stderr, "%s\n", SendingText(total, device).c_str());
         }
     }
 
@@ -231,7 +185,7 @@ private:
 };
 
 bool Confirmed() {
-    std::fputs("Opravdu chcete přeprogramovat KTQ - 51? [a/N] ", stderr);
+    std::fputs(ConfirmPrompt().c_str(), stderr);
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
@@ -239,34 +193,21 @@ bool Confirmed() {
     return answer == "a" || answer == "A" || answer == "ano" || answer == "Ano";
 }
 
-// COM1 .. COM5 as the window means them; anything else names a device.
-OpenResult OpenPort(const std::string& port, PortHandle& handle, CommStateRecord& state,
-                    CommTimeouts& timeouts, int& index) {
-    index = 0;
-    if (port.size() == 4 && (port.compare(0, 3, "COM") == 0 || port.compare(0, 3, "com") == 0) &&
-        port[3] >= '1' && port[3] <= '0' + kPortCount) {
-        index = port[3] - '1';
-        return OpenAndConfigure(index, handle, state, timeouts);
-    }
-    return OpenDevice(port, handle, state, timeouts);
-}
-
 int Program(const Options& o, const ImageCells& image) {
     if (!o.yes && !IsTerminal(stdin)) {
-        std::fputs("Odeslání musí potvrdit člověk u terminálu, nebo volba --yes. Nic nebylo odesláno.\n", stderr);
+        std::fprintf(stderr, "%s\n", std::string(text::kNeedsConfirmation).c_str());
         return kUsage;
     }
     PortHandle port;
     CommStateRecord state{};
     CommTimeouts timeouts;
-    int index = 0;
-    const OpenResult opened = OpenPort(o.port, port, state, timeouts, index);
+    const OpenResult opened = OpenPort(o.port, port, state, timeouts);
     if (!opened.ok()) {
-        std::fprintf(stderr, "%s\n", PortOpenMessage(opened, index).c_str());
+        std::fprintf(stderr, "%s\n", PortOpenMessage(opened, o.port).c_str());
         return kPortFailed;
     }
     if (!o.yes && !Confirmed()) {
-        std::fputs("Programování zrušeno\n", stderr);
+        std::fprintf(stderr, "%s\n", std::string(text::kProgrammingCancelled).c_str());
         return kUsage;
     }
 
@@ -276,11 +217,11 @@ int Program(const Options& o, const ImageCells& image) {
     Progress progress(stream.size(), opened.device);
     const WriteResult result = WritePort(port, stream, limit, [&](std::size_t left) { progress(left); });
     progress.Finish();
-    if (!result.error.empty()) {
-        std::fprintf(stderr, "%s\n", TransferFailedMessage(result, stream.size()).c_str());
+    if (!result.ok()) {
+        std::fprintf(stderr, "%s\n", TransferFailedMessage(result, stream.size(), o.port).c_str());
         return kTransferFailed;
     }
-    std::puts("Programovani proběhlo v pořádku");
+    std::printf("%s\n", std::string(text::kProgrammingDone).c_str());
     return kDone;
 }
 
@@ -291,12 +232,12 @@ int main(int argc, char** argv) {
     std::string error;
     const std::optional<Options> options = Parse(Utf8Arguments(argc, argv), error);
     if (!options) {
-        std::fprintf(stderr, "ktq51-flash: %s\n\n%s", error.c_str(), kUsageText);
+        std::fprintf(stderr, "ktq51-flash: %s\n\n%s", error.c_str(), std::string(text::kFlashUsage).c_str());
         return kUsage;
     }
     switch (options->mode) {
         case Mode::Help:
-            std::fputs(kUsageText, stdout);
+            std::fputs(std::string(text::kFlashUsage).c_str(), stdout);
             return kDone;
         case Mode::Version:
             std::puts("ktq51-flash (Programator KTQ-51) verze " KTQ_VERSION);

@@ -232,31 +232,35 @@ private:
     std::uint64_t base_ = 0;  // from the last type 02 or 04 record
 };
 
+// Loads into a copy of `start`, so that a failure leaves the image untouched.
 template <typename Source>
-HexResult LoadInto(Source& source, ImageCells& image) {
-    // Load into a copy, so that a failure leaves the image untouched.
-    auto scratch = std::make_unique<ImageCells>(image);
+HexResult LoadInto(Source& source, ImageCells& image, const ImageCells& start) {
+    auto scratch = std::make_unique<ImageCells>(start);
     HexResult result = Parser<Source>(source, *scratch).Run();
     if (result.ok()) image = *scratch;
     return result;
+}
+
+HexResult LoadFileInto(const std::filesystem::path& path, ImageCells& image, const ImageCells& start) {
+    HexResult failed;
+    std::unique_ptr<std::FILE, FileCloser> file(OpenHexFile(path, failed.status, failed.reason));
+    if (!file) return failed;
+    FileSource source(file.get());
+    return LoadInto(source, image, start);
 }
 
 }  // namespace
 
 HexResult LoadHexText(std::string_view text, ImageCells& image) {
     TextSource source(text);
-    return LoadInto(source, image);
+    return LoadInto(source, image, image);
 }
 
 HexResult LoadHexFile(const std::filesystem::path& path, ImageCells& image) {
-    std::string reason;
-    std::unique_ptr<std::FILE, FileCloser> file(OpenHexFile(path, reason));
-    if (!file) {
-        HexResult r;
-        r.status = HexStatus::OpenFailed;
-        r.reason = reason;
-        return r;
-    }
-    FileSource source(file.get());
-    return LoadInto(source, image);
+    return LoadFileInto(path, image, image);
+}
+
+HexResult EraseAndLoadHexFile(const std::filesystem::path& path, ImageCells& image) {
+    static constexpr ImageCells kErased = ErasedImage();
+    return LoadFileInto(path, image, kErased);
 }

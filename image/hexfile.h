@@ -14,6 +14,8 @@
 enum class HexStatus {
     Ok,
     OpenFailed,       // the file cannot be opened; `reason` says why
+    NotARegularFile,  // a folder, a FIFO, a terminal: not read at all
+    TooLarge,         // over kMaxHexFileBytes: no HEX file for this board
     ReadFailed,       // reading failed part way; `reason` says why
     Checksum,         // a record's bytes do not sum to 0 modulo 256
     BadCharacter,     // a character that is no hexadecimal digit inside a record
@@ -66,6 +68,11 @@ inline constexpr std::uintmax_t kMaxHexFileBytes = 64u << 20;
 // file of at most kMaxHexFileBytes is read: a FIFO, a terminal or a folder
 // is refused at once, without waiting for it.
 HexResult LoadHexFile(const std::filesystem::path& path, ImageCells& image);
+
+// Loads the file as the program loads every file: erase, then load. On
+// success `image` holds the file's bytes and 255 in every cell the file does
+// not name; on any failure it is left exactly as it was.
+HexResult EraseAndLoadHexFile(const std::filesystem::path& path, ImageCells& image);
 
 // The same for HEX text already in memory.
 HexResult LoadHexText(std::string_view text, ImageCells& image);

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-// The open file, positioned at its start; or nullptr with the reason (the
-// system's text, or that it is no regular file or too large). Never waits:
-// a FIFO without a writer or a terminal is refused at once.
-std::FILE* OpenHexFile(const std::filesystem::path& path, std::string& reason);
+#include "hexfile.h"
 
-inline const char* const kNotARegularFile = "není to běžný soubor";
-inline const char* const kTooLarge = "soubor je větší než 64 MiB, a tak to není soubor HEX pro tuto desku";
+// The open file, positioned at its start; or nullptr with why not in
+// `status` (OpenFailed with the system's text in `reason`, NotARegularFile
+// or TooLarge). Never waits: a FIFO without a writer or a terminal is
+// refused at once.
+std::FILE* OpenHexFile(const std::filesystem::path& path, HexStatus& status, std::string& reason);

@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "hexfile.h"
 #include "hexfile_open.h"
 
-std::FILE* OpenHexFile(const std::filesystem::path& path, std::string& reason) {
+std::FILE* OpenHexFile(const std::filesystem::path& path, HexStatus& status, std::string& reason) {
+    status = HexStatus::OpenFailed;
     // Non-blocking, so that opening a FIFO without a writer returns at once.
     // Returns the descriptor, or -1 with errno set.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -22,9 +22,9 @@ std::FILE* OpenHexFile(const std::filesystem::path& path, std::string& reason) {
     if (::fstat(fd, &info) != 0) {
         reason = std::strerror(errno);
     } else if (!S_ISREG(info.st_mode)) {
-        reason = kNotARegularFile;
+        status = HexStatus::NotARegularFile;
     } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxHexFileBytes) {
-        reason = kTooLarge;
+        status = HexStatus::TooLarge;
     } else {
         // A regular file: reading it never waits, but leave it in the usual mode.
         // Both return -1 upon failure.

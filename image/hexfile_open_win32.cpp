@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "hexfile.h"
 #include "hexfile_open.h"
 
-std::FILE* OpenHexFile(const std::filesystem::path& path, std::string& reason) {
+std::FILE* OpenHexFile(const std::filesystem::path& path, HexStatus& status, std::string& reason) {
+    status = HexStatus::OpenFailed;
     // Returns the stream, or NULL with errno set.
     std::FILE* file = ::_wfopen(path.c_str(), L"rb");
     if (file == nullptr) {
@@ -21,9 +21,9 @@ std::FILE* OpenHexFile(const std::filesystem::path& path, std::string& reason) {
     if (::_fstat64(::_fileno(file), &info) != 0) {
         reason = std::strerror(errno);
     } else if ((info.st_mode & _S_IFMT) != _S_IFREG) {
-        reason = kNotARegularFile;
+        status = HexStatus::NotARegularFile;
     } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxHexFileBytes) {
-        reason = kTooLarge;
+        status = HexStatus::TooLarge;
     } else {
         return file;
     }

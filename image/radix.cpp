@@ -6,7 +6,7 @@ namespace {
 
 void CheckBase(std::int32_t base) {
     if (base < 2 || base > 36) {
-        throw std::invalid_argument("základ soustavy musí být 2 až 36, ne " + std::to_string(base));
+        throw std::invalid_argument("IntToBaseStr/BaseStrToInt: base " + std::to_string(base) + " is not 2..36");
     }
 }
 
@@ -50,26 +50,15 @@ int DigitValue(char c, std::int32_t base) {
     return d < base ? d : -1;
 }
 
-std::string DescribeChar(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code > 0x20 && code < 0x7F) return std::string("„") + c + "“";
-    static const char* const kHex = "0123456789ABCDEF";
-    return std::string("s kódem 0x") + kHex[code >> 4] + kHex[code & 0xF];
-}
-
 std::int32_t BaseStrToInt(std::int32_t base, std::string_view text) {
     CheckBase(base);
     std::int64_t acc = 0;
     for (const char c : text) {
         const int d = DigitValue(c, base);
-        if (d < 0) {
-            throw ConversionError("Znak " + DescribeChar(c) + " není číslice soustavy o základu " +
-                                      std::to_string(base),
-                                  c);
-        }
+        if (d < 0) throw ConversionError(ConversionError::Kind::NotADigit, c, base, text);
         acc = acc * base + d;
         if (acc > std::numeric_limits<std::int32_t>::max()) {
-            throw ConversionError("Číslo „" + std::string(text) + "“ je příliš velké", '\0');
+            throw ConversionError(ConversionError::Kind::TooLarge, '\0', base, text);
         }
     }
     return static_cast<std::int32_t>(acc);

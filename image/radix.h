@@ -9,16 +9,25 @@
 #include <string_view>
 
 // Raised by BaseStrToInt for a character that is not a digit of the radix,
-// or for digit text whose value does not fit a signed 32-bit integer.
+// or for digit text whose value does not fit a signed 32-bit integer. It
+// carries what went wrong; the user's text for it is worded by messages/.
 class ConversionError : public std::runtime_error {
 public:
-    ConversionError(const std::string& message, char offending)
-        : std::runtime_error(message), offending_(offending) {}
-    // The first character that could not be converted ('\0' on overflow).
+    enum class Kind { NotADigit, TooLarge };
+    ConversionError(Kind kind, char offending, std::int32_t base, std::string_view text)
+        : std::runtime_error("BaseStrToInt: cannot convert \"" + std::string(text) + "\""),
+          kind_(kind), offending_(offending), base_(base), text_(text) {}
+    Kind kind() const { return kind_; }
+    // The first character that could not be converted ('\0' when too large).
     char Offending() const { return offending_; }
+    std::int32_t base() const { return base_; }
+    const std::string& text() const { return text_; }
 
 private:
+    Kind kind_;
     char offending_;
+    std::int32_t base_;
+    std::string text_;
 };
 
 // Uppercase digit text of a non-negative value, at least two digits:
@@ -34,6 +43,3 @@ std::int32_t BaseStrToInt(std::int32_t base, std::string_view text);
 // The value of one digit character, or -1 when it is no digit of the base.
 int DigitValue(char c, std::int32_t base);
 
-// How a character is named in messages: the printable ASCII character in
-// quotes, anything else by its code.
-std::string DescribeChar(char c);

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "radix.h"
 #include "transfer.h"
 
 namespace {
@@ -13,6 +12,15 @@ std::string Damaged(const std::string& what) {
 
 std::string TypeName(int type) {
     return IntToBaseStr(type, 16);
+}
+
+// Why a port could not be opened or set up, as the user is told.
+std::string OpenReason(const OpenResult& r) {
+    if (!r.setting.empty()) {
+        return "nastavení linky se neujalo (" + (r.setting == "speed" ? std::string("rychlost") : r.setting) + ")";
+    }
+    if (r.cause == PortCause::InUse) return "port používá jiný program";
+    return r.reason;
 }
 
 }  // namespace
@@ -29,6 +37,13 @@ std::string Bytes(long long count) {
     return std::to_string(count) + ' ' + word;
 }
 
+std::string DescribeChar(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code > 0x20 && code < 0x7F) return std::string("„") + c + "“";
+    static const char* const kHex = "0123456789ABCDEF";
+    return std::string("s kódem 0x") + kHex[code >> 4] + kHex[code & 0xF];
+}
+
 std::string HexLoadMessage(const HexResult& r, const std::string& path) {
     const std::string line = std::to_string(r.line);
     switch (r.status) {
@@ -36,6 +51,10 @@ std::string HexLoadMessage(const HexResult& r, const std::string& path) {
             return {};
         case HexStatus::OpenFailed:
             return "Soubor " + path + " nelze otevřít:\n" + r.reason;
+        case HexStatus::NotARegularFile:
+            return "Soubor " + path + " nelze otevřít:\nnení to běžný soubor";
+        case HexStatus::TooLarge:
+            return "Soubor " + path + " nelze otevřít:\nsoubor je větší než 64 MiB, a tak to není soubor HEX pro tuto desku";
         case HexStatus::ReadFailed:
             return "Soubor " + path + " nelze přečíst:\n" + r.reason;
         case HexStatus::Checksum:
@@ -64,7 +83,13 @@ std::string HexLoadMessage(const HexResult& r, const std::string& path) {
     return Damaged("Neznámá chyba na řádku " + line);
 }
 
-std::string PortAdvice(PortCause cause, int index) {
+std::string ConversionMessage(const ConversionError& error) {
+    if (error.kind() == ConversionError::Kind::TooLarge) return "Číslo „" + error.text() + "“ je příliš velké";
+    return "Znak " + DescribeChar(error.Offending()) + " není číslice soustavy o základu " +
+           std::to_string(error.base());
+}
+
+std::string PortAdvice(PortCause cause, const PortName& port) {
     switch (cause) {
         case PortCause::InUse:
             return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
@@ -74,7 +99,8 @@ std::string PortAdvice(PortCause cause, int index) {
             return "Linka data nepřijímá: zkontrolujte, že je deska zapnutá a připojená.";
         case PortCause::NoDevice:
         case PortCause::NoPermission:
-            return PlatformPortAdvice(cause, index);
+            return PlatformPortAdvice(cause, port);
+        case PortCause::None:
         case PortCause::Other:
             break;
     }
@@ -87,19 +113,24 @@ std::string ProgressText(std::size_t done, std::size_t total) {
            std::to_string(LineSeconds(toGo)) + " s";
 }
 
-std::string PortOpenMessage(const OpenResult& r, int index) {
-    const std::string device = r.device.empty() ? "COM" + std::to_string(index + 1) : r.device;
-    std::string text = r.failure == PortFailure::LineError ? "Chyba linky\n" : "COM nelze otevřít\n";
-    text += device + ": " + r.reason;
-    if (const std::string advice = PortAdvice(r.cause, index); !advice.empty()) text += '\n' + advice;
-    return text;
+std::string AboutText(std::string_view version) {
+    return std::string(text::kWindowTitle) + "\nVerze " + std::string(version);
 }
 
-std::string TransferFailedMessage(const WriteResult& r, std::size_t total) {
+std::string PortOpenMessage(const OpenResult& r, const PortName& port) {
+    const std::string device = r.device.empty() ? port.Name() : r.device;
+    std::string message = r.failure == PortFailure::LineError ? "Chyba linky\n" : "COM nelze otevřít\n";
+    message += device + ": " + OpenReason(r);
+    if (const std::string advice = PortAdvice(r.cause, port); !advice.empty()) message += '\n' + advice;
+    return message;
+}
+
+std::string TransferFailedMessage(const WriteResult& r, std::size_t total, const PortName& port) {
     // "Odesláno n z 16384 bajtů": the plural goes with the total.
-    std::string text = "Chyba pri odesílání\nOdesláno " + std::to_string(r.written) + " z " +
-                       Bytes(static_cast<long long>(total)) + ": " + r.error;
-    text += "\nDeska mohla přijmout jen část programu: před dalším pokusem ji resetujte.";
-    if (const std::string advice = PortAdvice(r.cause, -1); !advice.empty()) text += ' ' + advice;
-    return text;
+    const std::string why = r.cause == PortCause::TimedOut ? "vypršel časový limit" : r.reason;
+    std::string message = "Chyba pri odesílání\nOdesláno " + std::to_string(r.written) + " z " +
+                          Bytes(static_cast<long long>(total)) + ": " + why;
+    message += "\nDeska mohla přijmout jen část programu: před dalším pokusem ji resetujte.";
+    if (const std::string advice = PortAdvice(r.cause, port); !advice.empty()) message += ' ' + advice;
+    return message;
 }

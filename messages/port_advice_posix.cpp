@@ -37,8 +37,8 @@ std::string UserName() {
 
 }  // namespace
 
-std::string PlatformPortAdvice(PortCause cause, int index) {
-    const std::string variable = "KTQ51_COM" + std::to_string(index >= 0 ? index + 1 : 1);
+std::string PlatformPortAdvice(PortCause cause, const PortName& port) {
+    const std::string variable = port.IsMenuPort() ? port.Variable() : PortName::Com(1).Variable();
     switch (cause) {
         case PortCause::NoPermission:
             return "Sériové porty smí otevřít skupina dialout: přidejte se do ní příkazem „sudo usermod -aG "

@@ -1,8 +1,8 @@
 // What to do about a port error, on Windows.
 #include "messages.h"
 
-std::string PlatformPortAdvice(PortCause cause, int index) {
-    const std::string variable = "KTQ51_COM" + std::to_string(index >= 0 ? index + 1 : 1);
+std::string PlatformPortAdvice(PortCause cause, const PortName& port) {
+    const std::string variable = port.IsMenuPort() ? port.Variable() : PortName::Com(1).Variable();
     switch (cause) {
         case PortCause::NoPermission:
         case PortCause::NoDevice:

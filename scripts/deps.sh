@@ -20,11 +20,11 @@ if [[ $(id -u) -eq 0 ]]; then
 elif command -v sudo >/dev/null; then
     sudo=(sudo)
 else
-    echo "Chybí balíčky ${missing[*]} a není k dispozici root ani sudo." >&2
+    echo "Packages missing: ${missing[*]}, and neither root nor sudo is available to install them." >&2
     exit 1
 fi
 
-echo "Instaluji: ${missing[*]}" >&2
+echo "Installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -6,6 +6,7 @@
 # load the file and end cleanly. Any failure ends the script non-zero.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/simulator.sh
 
 scripts/deps.sh lintian desktop-file-utils appstream
 deb=$(scripts/package.sh | tail -n1)
@@ -24,21 +25,19 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/cz.ktq51.Programator.me
     grep -v 'root privileges'
 
 echo "== the unpacked program loads a file and ends"
-"$root/usr/bin/ktq51-sim" --path-file "$root/com1" >/dev/null 2>&1 &
-simulator=$!
-for _ in $(seq 100); do [[ -s $root/com1 ]] && break; sleep 0.05; done
+simulator_output=/dev/null start_simulator "$root/usr/bin/ktq51-sim" "$root/com1"
 file=tests/data/sdcc_blink.hex
 expected=$(tr -d '\377' <tests/data/sdcc_blink.window.bin | wc -c)
 status=0
-report=$(KTQ51_COM1=$(cat "$root/com1") KTQ51_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen \
+report=$(KTQ51_COM1=$simulator_device KTQ51_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen \
          "$root/usr/bin/programator" "$file" 2>&1) || status=$?
 echo "$report" | grep '^probe' || true
 if [[ $status -ne 0 ]]; then
-    echo "CHYBA: programator skončil se stavem $status" >&2
+    echo "ERROR: programator ended with status $status" >&2
     exit 1
 fi
 if ! grep -q "window_not_ff=$expected\b" <<<"$report"; then
-    echo "CHYBA: soubor $file se nenahrál (čekáno window_not_ff=$expected)" >&2
+    echo "ERROR: $file did not load (expected window_not_ff=$expected)" >&2
     exit 1
 fi
 echo "ok: $(basename "$deb")"

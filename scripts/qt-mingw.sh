@@ -17,7 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 "$here/deps.sh" qt6-base-dev-tools g++-mingw-w64-x86-64-posix dpkg-dev
 
 say() { echo "qt-mingw: $*" >&2; }
-fail() { say "CHYBA: $*"; exit 1; }
+fail() { say "ERROR: $*"; exit 1; }
 
 # The source must be exactly the version of the installed host tools.
 host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
@@ -57,7 +57,7 @@ exec 9>"$prefix.lock"
 flock 9
 
 if [[ -f $prefix/.complete ]]; then
-    say "Qt $upstream z mezipaměti: $prefix"
+    say "Qt $upstream from the cache: $prefix"
     echo "$prefix"
     exit 0
 fi
@@ -67,10 +67,10 @@ fi
 work=$cache/build-$key
 mkdir -p "$work" "$prefix"
 if [[ -f $work/.source-done ]]; then
-    say "pokračuji v sestavování Qt $upstream, záznam: $log"
+    say "continuing the build of Qt $upstream, log: $log"
 else
     : >"$log"
-    say "sestavuji Qt $upstream pro Windows (asi půl hodiny), záznam: $log"
+    say "building Qt $upstream for Windows (about half an hour), log: $log"
 fi
 
 # --- source ------------------------------------------------------------------
@@ -78,7 +78,7 @@ fi
 # tools, read from apt's own answer, in a private apt configuration that
 # leaves the system's untouched.
 if [[ ! -f $work/.source-done ]]; then
-    say "1/4 stahuji zdrojový balíček qt6-base $host_version"
+    say "1/4 fetching the source package qt6-base $host_version"
     rm -rf "$work/apt" "$work/src" "$work"/qt6-base_*
     apt_dir=$work/apt
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/sources.list.d"
@@ -88,39 +88,39 @@ if [[ ! -f $work/.source-done ]]; then
         inside && $2 ~ /^[a-z]+:\/\// && $3 ~ /\// {
             split($3, sc, "/"); print "deb-src " $2 " " sc[1] " " sc[2]
         }' | sort -u >"$apt_dir/sources.list"
-    [[ -s $apt_dir/sources.list ]] || fail "nelze zjistit archiv, ze kterého pochází qt6-base-dev-tools $host_version"
+    [[ -s $apt_dir/sources.list ]] || fail "cannot tell which archive qt6-base-dev-tools $host_version came from"
     apt_opts=(-o Dir::Etc::SourceList="$apt_dir/sources.list"
               -o Dir::Etc::SourceParts="$apt_dir/sources.list.d"
               -o Dir::State::Lists="$apt_dir/lists"
               -o Dir::Cache="$apt_dir/cache"
               -o APT::Sandbox::User="$(id -un)")
-    apt-get "${apt_opts[@]}" update >>"$log" 2>&1 || fail "apt-get update selhal, viz $log"
+    apt-get "${apt_opts[@]}" update >>"$log" 2>&1 || fail "apt-get update failed, see $log"
     (cd "$work" && apt-get "${apt_opts[@]}" source --download-only "qt6-base=$host_version") >>"$log" 2>&1 ||
-        fail "zdrojový balíček qt6-base $host_version nelze stáhnout, viz $log"
-    (cd "$work" && dpkg-source -x qt6-base_*.dsc src) >>"$log" 2>&1 || fail "dpkg-source selhal, viz $log"
+        fail "cannot fetch the source package qt6-base $host_version, see $log"
+    (cd "$work" && dpkg-source -x qt6-base_*.dsc src) >>"$log" 2>&1 || fail "dpkg-source failed, see $log"
     rm -rf "$apt_dir" "$work"/qt6-base_*
     touch "$work/.source-done"
 fi
 
 src_version=$(sed -n 's/^set(QT_REPO_MODULE_VERSION "\([0-9.]*\)").*/\1/p' "$work/src/.cmake.conf")
 [[ $src_version == "$upstream" ]] ||
-    fail "verze zdrojů Qt ($src_version) se liší od qt6-base-dev-tools ($host_version)"
+    fail "the Qt source version ($src_version) differs from qt6-base-dev-tools ($host_version)"
 
 # --- configure, build, install -----------------------------------------------
 cp "$toolchain_file" "$prefix/mingw-w64-qt.cmake"
 if [[ ! -f $work/build/build.ninja ]]; then
-    say "2/4 konfiguruji"
+    say "2/4 configuring"
     cmake -S "$work/src" -B "$work/build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64-qt.cmake" \
         -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >>"$log" 2>&1 ||
-        fail "konfigurace Qt selhala, viz $log"
+        fail "configuring Qt failed, see $log"
 fi
-say "3/4 sestavuji"
-cmake --build "$work/build" >>"$log" 2>&1 || fail "sestavení Qt selhalo, viz $log (další spuštění naváže)"
-say "4/4 instaluji do $prefix"
-cmake --install "$work/build" >>"$log" 2>&1 || fail "instalace Qt selhala, viz $log"
+say "3/4 building"
+cmake --build "$work/build" >>"$log" 2>&1 || fail "building Qt failed, see $log (the next run continues)"
+say "4/4 installing into $prefix"
+cmake --install "$work/build" >>"$log" 2>&1 || fail "installing Qt failed, see $log"
 
 touch "$prefix/.complete"
 rm -rf "$work"
-say "hotovo: $(du -sh "$prefix" | cut -f1)"
+say "done: $(du -sh "$prefix" | cut -f1)"
 echo "$prefix"

@@ -5,6 +5,7 @@
 # terminal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/simulator.sh
 
 scripts/deps.sh
 
@@ -27,11 +28,9 @@ trap 'exit 143' TERM
 
 if [[ -z "${KTQ51_COM1:-}" ]]; then
     pathfile=$(mktemp -u)
-    build/default/tools/ktq51-sim ${KTQ51_SIM_OPTIONS:-} --path-file "$pathfile" &
-    simulator=$!
-    for _ in $(seq 100); do [[ -s $pathfile ]] && break; sleep 0.05; done
-    KTQ51_COM1=$(cat "$pathfile")
-    export KTQ51_COM1
+    # shellcheck disable=SC2086  # the options are words
+    start_simulator build/default/tools/ktq51-sim "$pathfile" ${KTQ51_SIM_OPTIONS:-}
+    export KTQ51_COM1=$simulator_device
 fi
 build/default/app/programator "$@" &
 program=$!

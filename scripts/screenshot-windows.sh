@@ -5,33 +5,32 @@
 # docs/window-windows.png. Builds the Windows program first if needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh xvfb openbox imagemagick fonts-wine wine wine64
+source scripts/simulator.sh
+scripts/deps.sh xvfb openbox imagemagick xdotool x11-utils fonts-wine wine wine64
 [[ -f build/mingw/app/programator.exe ]] || scripts/windows-build.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target ktq51-sim >/dev/null
 
 export WINEPREFIX="$PWD/build/mingw/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
 [[ -f $WINEPREFIX/system.reg ]] || (unset DISPLAY; wineboot -i >/dev/null 2>&1)
-display=:78
+export DISPLAY=:78
 scratch=$(mktemp -d)
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 simulator=''
 trap '[[ -n $simulator ]] && kill "$simulator" 2>/dev/null; wineserver -k 2>/dev/null;
       kill $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
-sleep 1
-DISPLAY=$display openbox >/dev/null 2>&1 &
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+openbox >/dev/null 2>&1 &
 
 # COM1 is the board simulator: Wine reads its port mapping when its server starts.
-build/default/tools/ktq51-sim --path-file "$scratch/com1" >/dev/null 2>&1 &
-simulator=$!
-for _ in $(seq 100); do [[ -s $scratch/com1 ]] && break; sleep 0.05; done
+simulator_output=/dev/null start_simulator build/default/tools/ktq51-sim "$scratch/com1"
 wineserver -k 2>/dev/null || true
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(cat "$scratch/com1")" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$simulator_device" /f >/dev/null 2>&1
 wineserver -k 2>/dev/null || true
 
-DISPLAY=$display wine build/mingw/app/programator.exe "$(winepath -w tests/data/sdcc_blink.hex)" \
-    >/dev/null 2>&1 &
-sleep 8
-DISPLAY=$display import -window root -crop 580x600+200+130 docs/window-windows.png
+wine build/mingw/app/programator.exe "$(winepath -w tests/data/sdcc_blink.hex)" >/dev/null 2>&1 &
+window=$(xdotool search --sync --onlyvisible --name '^Programator KTQ-51$' | head -n1)
+sleep 1  # Wine paints the grid after mapping the window
+import -frame -window "$window" docs/window-windows.png
 echo docs/window-windows.png

@@ -6,27 +6,31 @@
 #
 # OUT.png defaults to docs/window.png; FILE.hex is opened at start; each STEP
 # is a shell command run with DISPLAY set before the picture is taken, for
-# example "xdotool key ctrl+p". KTQ51_SIM_OPTIONS reaches the simulator.
+# example "xdotool key ctrl+p". The picture is of the window that has the
+# keyboard focus then, with its frame. KTQ51_SIM_OPTIONS reaches the
+# simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh xvfb openbox imagemagick xdotool
+scripts/deps.sh xvfb openbox imagemagick xdotool x11-utils
 unset KTQ51_COM1
 out=${1:-docs/window.png}
 file=${2:-}
 shift $(( $# > 2 ? 2 : $# ))
 
-display=:77
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+export DISPLAY=:77
+Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 app=''
 trap '[[ -n $app ]] && kill -- -"$app" 2>/dev/null; kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=$display openbox >/dev/null 2>&1 &
-sleep 1
-DISPLAY=$display setsid scripts/run.sh ${file:+"$file"} >/dev/null 2>&1 &
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+openbox >/dev/null 2>&1 &
+cmake --preset default >/dev/null
+cmake --build --preset default --target programator ktq51-sim >/dev/null
+setsid scripts/run.sh ${file:+"$file"} >/dev/null 2>&1 &
 app=$!
-sleep 5
-for step in "$@"; do DISPLAY=$display bash -c "$step"; sleep 1; done
-# The window sits at (207, 153); the crop takes it with its frame.
-DISPLAY=$display import -window root -crop 580x600+200+130 "$out"
+# --sync waits until the window is there.
+xdotool search --sync --onlyvisible --name '^Programator KTQ-51$' >/dev/null
+for step in "$@"; do bash -c "$step"; done
+sleep 0.5  # the last paint after the window appeared or a step changed it
+import -frame -window "$(xdotool getwindowfocus)" "$out"
 echo "$out"

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh clang libclang-rt-14-dev
+scripts/deps.sh clang libclang-rt-dev
 
 export QT_QPA_PLATFORM=offscreen
 for preset in default asan fuzz; do

@@ -24,9 +24,9 @@ inline void SetLineSettings(termios& t) {
 }
 
 // The first setting that `t` does not have as SetLineSettings sets it, by
-// its termios name; empty when all took.
+// its termios name ("speed" for the baud rate); empty when all took.
 inline std::string_view MismatchedLineSetting(const termios& t) {
-    if (::cfgetospeed(&t) != B19200 || ::cfgetispeed(&t) != B19200) return "rychlost";
+    if (::cfgetospeed(&t) != B19200 || ::cfgetispeed(&t) != B19200) return "speed";
     if ((t.c_cflag & CSIZE) != CS8) return "CSIZE";
     if (t.c_cflag & PARENB) return "PARENB";
     if (t.c_cflag & CSTOPB) return "CSTOPB";

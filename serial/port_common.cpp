@@ -1,6 +1,5 @@
-#include <cstdlib>
-#include <string>
-
+// What the port layer does alike on every platform.
+#include "native.h"
 #include "port.h"
 
 std::chrono::milliseconds WriteLimit(const CommTimeouts& timeouts, std::size_t bytes) {
@@ -22,4 +21,26 @@ void PortHandle::TakeFrom(PortHandle& other) noexcept {
     exclusive_ = other.exclusive_;
     other.native_ = kNone;
     other.exclusive_ = false;
+}
+
+OpenResult OpenPort(const PortName& port, PortHandle& handle, CommStateRecord& state, CommTimeouts& timeouts) {
+    const std::string device = port.Device();
+    PortHandle opened;
+    CommStateRecord settings{};
+    OpenResult result = OpenDevice(device, opened, settings);
+    result.device = device;
+    if (result.ok()) {
+        state = settings;
+        timeouts = CommTimeouts{};
+        handle = std::move(opened);
+    }
+    return result;
+}
+
+WriteResult WritePort(const PortHandle& port, std::span<const std::uint8_t> data, std::chrono::milliseconds limit,
+                      const WriteProgress& progress) {
+    WriteResult result;
+    Departures departures(data.size(), Departures::Clock::now() + limit);
+    SendAndDrain(port, data, departures, result, progress);
+    return result;
 }

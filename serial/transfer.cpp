@@ -1,5 +1,7 @@
 #include "transfer.h"
 
+#include "native.h"
+
 PortHandle ComHandle;
 CommStateRecord ComState{};
 CommTimeouts ComTimeouts;

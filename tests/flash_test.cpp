@@ -130,7 +130,7 @@ TEST(Flash, StreamOutEqualsWhatTheWindowSends) {
     for (const QString& name : files) {
         toolkit.files = {kData + "/" + name};
         form.Otev1->trigger();
-        const std::vector<std::uint8_t> sent = ProgramAndRead(form, toolkit, TestPort(1), ModalResult::Yes, 1000ms);
+        const std::vector<std::uint8_t> sent = ProgramAndRead(form, toolkit, TestLine(1), ModalResult::Yes, 1000ms);
         ASSERT_EQ(sent.size(), kStreamBytes) << name.toStdString();
 
         const QString out = dir.filePath(name + ".bin");

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "grid_layout.h"
 #include "memimage.h"
 
 namespace {

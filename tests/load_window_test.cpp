@@ -18,6 +18,7 @@
 #include "GridModel.h"
 #include "Programator.h"
 #include "fake_toolkit.h"
+#include "grid_layout.h"
 #include "memimage.h"
 
 namespace {

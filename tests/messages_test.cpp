@@ -43,6 +43,10 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     r.status = HexStatus::ReadFailed;
     r.reason = "Is a directory";
     EXPECT_EQ(HexLoadMessage(r, "/tmp"), "Soubor /tmp nelze přečíst:\nIs a directory");
+    r.status = HexStatus::NotARegularFile;
+    EXPECT_EQ(HexLoadMessage(r, "/tmp"), "Soubor /tmp nelze otevřít:\nnení to běžný soubor");
+    r.status = HexStatus::TooLarge;
+    EXPECT_NE(HexLoadMessage(r, "/tmp").find("64 MiB"), std::string::npos);
 
     // The progress line: bytes gone, and the time the rest takes at 19200 baud.
     for (const auto& [left, seconds] : {std::pair{0, 0}, {1, 1}, {8192, 5}, {16383, 9}, {16384, 9}}) {
@@ -54,9 +58,9 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     // A failed transfer keeps its first two lines and says what to do.
     WriteResult w;
     w.written = 4096;
-    w.error = "Input/output error";
+    w.reason = "Input/output error";
     w.cause = PortCause::Gone;
-    const std::string failed = TransferFailedMessage(w, 16384);
+    const std::string failed = TransferFailedMessage(w, 16384, PortName::Com(1));
     EXPECT_EQ(Line(failed, 0), "Chyba pri odesílání");
     EXPECT_EQ(Line(failed, 1), "Odesláno 4096 z 16384 bajtů: Input/output error");
     EXPECT_NE(Line(failed, 2).find("resetujte"), std::string::npos) << failed;
@@ -69,7 +73,7 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     o.device = "/dev/ttyUSB0";
     o.reason = "Permission denied";
     o.cause = PortCause::NoPermission;
-    std::string text = PortOpenMessage(o, 0);
+    std::string text = PortOpenMessage(o, PortName::Com(1));
     EXPECT_EQ(Line(text, 0), "COM nelze otevřít");
     EXPECT_EQ(Line(text, 1), "/dev/ttyUSB0: Permission denied");
 #ifdef _WIN32
@@ -78,7 +82,7 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     EXPECT_NE(Line(text, 2).find("sudo usermod -aG dialout "), std::string::npos) << text;
 #endif
     o.cause = PortCause::NoDevice;
-    text = PortOpenMessage(o, 2);
+    text = PortOpenMessage(o, PortName::Com(3));
 #ifdef _WIN32
     EXPECT_NE(Line(text, 2).find("set KTQ51_COM3=COM7"), std::string::npos) << text;
 #else
@@ -87,7 +91,18 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
 #endif
     o.failure = PortFailure::LineError;
     o.cause = PortCause::Other;
-    EXPECT_EQ(PortOpenMessage(o, 0), "Chyba linky\n/dev/ttyUSB0: Permission denied");
+    EXPECT_EQ(PortOpenMessage(o, PortName::Com(1)), "Chyba linky\n/dev/ttyUSB0: Permission denied");
+    o.setting = "speed";
+    EXPECT_EQ(PortOpenMessage(o, PortName::Com(1)), "Chyba linky\n/dev/ttyUSB0: nastavení linky se neujalo (rychlost)");
+    o.setting.clear();
+    o.failure = PortFailure::CannotOpen;
+    o.cause = PortCause::InUse;
+    EXPECT_EQ(Line(PortOpenMessage(o, PortName::Com(1)), 1), "/dev/ttyUSB0: port používá jiný program");
+
+    // A transfer that timed out says so.
+    w.cause = PortCause::TimedOut;
+    w.reason.clear();
+    EXPECT_EQ(Line(TransferFailedMessage(w, 16384, PortName::Com(1)), 1), "Odesláno 4096 z 16384 bajtů: vypršel časový limit");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "messages.h"
 #include "radix.h"
 
 namespace {
@@ -53,7 +54,7 @@ std::string MessageOf(std::int32_t base, std::string_view text, char* offending 
         BaseStrToInt(base, text);
     } catch (const ConversionError& e) {
         if (offending != nullptr) *offending = e.Offending();
-        return e.what();
+        return ConversionMessage(e);
     }
     return "(no error)";
 }
@@ -73,6 +74,7 @@ TEST(BaseStrToInt, RejectsNonDigitsNamingThem) {
 
 TEST(BaseStrToInt, RejectsValuesBeyondThirtyTwoBits) {
     EXPECT_EQ(BaseStrToInt(16, "7FFFFFFF"), 2147483647);
+    EXPECT_EQ(MessageOf(16, "80000000"), "Číslo „80000000“ je příliš velké");
     EXPECT_THROW(BaseStrToInt(16, "80000000"), ConversionError);
     EXPECT_THROW(BaseStrToInt(16, "1000000000000"), ConversionError);
 }

@@ -64,7 +64,7 @@ TEST(Soak, ThousandLoadAndProgramCycles) {
         const Case& c = cases[static_cast<std::size_t>(cycle) % cases.size()];
         toolkit.files = {c.hex};
         form.Otev1->trigger();
-        exact += ProgramAndRead(form, toolkit, TestPort(1), ModalResult::Yes, 1000ms) == c.stream;
+        exact += ProgramAndRead(form, toolkit, TestLine(1), ModalResult::Yes, 1000ms) == c.stream;
         if (cycle == 100) rssAt100 = ResidentKiB();
         if (cycle == kCycles) rssAt1000 = ResidentKiB();
     }

@@ -10,7 +10,7 @@ dir=$(winepath -u 'C:\Program Files\Programator KTQ-51' 2>/dev/null)
 link=$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Programator KTQ-51.lnk' 2>/dev/null)
 failed=0
 check() {  # check DESCRIPTION COMMAND...
-    if "${@:2}"; then echo "ok: $1"; else echo "CHYBA: $1"; failed=1; fi
+    if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failed=1; fi
 }
 registered() { wine reg query "$key" /v DisplayVersion /reg:64 2>/dev/null | tr -d '\r' | grep -q "REG_SZ *$1\$"; }
 gone() {  # waits up to 30 s: the uninstaller runs on from a copy of itself

@@ -1,83 +1,250 @@
-// Runs the Win32 port tests under Wine against pseudo-terminals and checks,
-// from the Linux side, what Wine's serial layer did to the line.
+// Runs the cross-built Windows tests under Wine, against pseudo-terminals
+// that this Linux program holds.
 //
 // Wine maps COM ports reliably only through the registry key
 // HKLM\Software\Wine\Ports, read when wineserver starts, and it gives every
 // serial device it finds by itself (this machine's /dev/ttyS0 is its
 // console) the next free COM numbers. So all of COM1..COM5 are mapped here,
-// and no step opens a port that Wine found by itself.
+// once, each to a symbolic link that this harness points at a
+// pseudo-terminal: an adapter unplugged and plugged in again, or the board
+// simulator, is a link pointed elsewhere, without a new mapping.
 //
-// Known differences from Windows that these checks allow for:
+// The tests reach the far ends of their lines through a local socket served
+// here (FarEndServer), so that the port layer's interface tests and the
+// window's transfer tests run against the Win32 implementation just as they
+// run against termios on Linux.
+//
+// Known differences from Windows that the tests allow for:
 // - a second open of a COM port succeeds under Wine;
-// - a mapped port whose device is missing opens, and fails on the first
-//   communications call;
-// - modem-line calls fail on pseudo-terminals;
-// - a pseudo-terminal that is not raw reports IXON as fOutX = 1, so the
-//   terminals are made raw first, and flow control is then set on purpose.
+// - a pseudo-terminal that is not raw reports IXON as fOutX = 1, so every
+//   terminal is made raw first, and flow control is then set on purpose.
 //
-// It also runs the cross-built window tests and programator.exe itself
-// (headless, Qt's offscreen platform), and the whole job end to end: the
-// window under Wine sends an SDCC-made file to the board simulator on a
-// pseudo-terminal, and the harness compares what the board received.
+// It also runs programator.exe itself (headless, Qt's offscreen platform),
+// and the whole job end to end: the window and ktq51-flash.exe under Wine
+// send an SDCC-made file to the board simulator, and the simulator's report
+// is compared with the file.
 //
-// Needs: KTQ51_WIN_TESTS, KTQ51_WIN_WINDOW_TESTS, KTQ51_WIN_PROGRAMATOR and
-// KTQ51_WIN_FLASH (the cross-built programs), WINEPREFIX, and a running
-// wineserver;
+// Needs: KTQ51_WIN_SERIAL_TESTS, KTQ51_WIN_WINDOW_TESTS, KTQ51_WIN_PROGRAMATOR
+// and KTQ51_WIN_FLASH (the cross-built programs), and WINEPREFIX;
 // scripts/windows-check.sh provides them all.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 
-#include "../board_simulator.h"
-#include "../line_checks.h"
-#include "../pty_pair.h"
-#include "pattern.h"
+#include "board_simulator.h"
+#include "pty_pair.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::array<std::unique_ptr<PtyPair>, 5> ports;
 
 int RunShell(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Runs one test of the Windows program; true when it passed.
-bool RunWindowsStep(const std::string& test, const std::string& environment = "") {
-    const char* program = std::getenv("KTQ51_WIN_TESTS");
-    if (program == nullptr) return false;
-    return RunShell(environment + " wine '" + program + "' --gtest_filter=Win32Port." + test) == 0;
+// COM1..COM5: a raw pseudo-terminal each, behind a symbolic link that Wine's
+// mapping names.
+class Lines {
+public:
+    Lines() {
+        char dir[] = "/tmp/ktq51-wine-ports-XXXXXX";
+        // Returns the name, or NULL upon failure.
+        if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp failed");
+        dir_ = dir;
+        for (int n = 1; n <= 5; ++n) PlugIn(n);
+    }
+    ~Lines() {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    std::string Link(int n) const { return dir_ + "/com" + std::to_string(n); }
+    std::mutex& mutex() { return mutex_; }
+    PtyPair& Pty(int n) { return *ptys_.at(static_cast<std::size_t>(n - 1)); }
+    bool Vanished(int n) const { return vanished_.at(static_cast<std::size_t>(n - 1)); }
+
+    // A new raw terminal behind COMn's link.
+    void PlugIn(int n) {
+        auto pty = std::make_unique<PtyPair>();
+        termios t = pty->SlaveSettings();
+        ::cfmakeraw(&t);
+        pty->SetSlaveSettings(t);
+        PointAt(n, pty->path());
+        ptys_.at(static_cast<std::size_t>(n - 1)) = std::move(pty);
+        vanished_.at(static_cast<std::size_t>(n - 1)) = false;
+    }
+    void Vanish(int n) {
+        Pty(n).CloseMaster();
+        vanished_.at(static_cast<std::size_t>(n - 1)) = true;
+    }
+    // COMn's link to `device` (the board simulator's terminal, say).
+    void PointAt(int n, const std::string& device) {
+        const std::string temporary = Link(n) + ".new";
+        fs::remove(temporary);
+        fs::create_symlink(device, temporary);
+        fs::rename(temporary, Link(n));
+    }
+
+private:
+    std::string dir_;
+    std::array<std::unique_ptr<PtyPair>, 5> ptys_;
+    std::array<bool, 5> vanished_{};
+    std::mutex mutex_;
+};
+
+std::unique_ptr<Lines> lines;
+
+// The far ends, for the tests under Wine (tests/wine/far_end_remote.cpp).
+// One request per line, "N VERB [ARGUMENTS]" for COMn:
+//   settings        -> "BAUD DATABITS PARITY TWOSTOPBITS RTSCTS XONXOFF"
+//   flow 0|1        -> "ok"   both kinds of flow control off or on
+//   read COUNT MS   -> "N" and N bytes: what came until COUNT or MS of quiet
+//   stall ROOM      -> "ok"   fills the line, then takes ROOM bytes back
+//   vanish, plug    -> "ok"   the device goes, a new one comes
+//   ensure          -> "ok"   plugs in a line that an earlier test left vanished
+class FarEndServer {
+public:
+    FarEndServer() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        // Each returns 0 upon success, -1 upon failure.
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 4) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            throw std::runtime_error("no socket for the far ends");
+        }
+        port_ = ntohs(address.sin_port);
+        std::thread([this] { Accept(); }).detach();
+    }
+    int port() const { return port_; }
+
+private:
+    void Accept() {
+        for (;;) {
+            const int client = ::accept(listener_, nullptr, nullptr);
+            if (client >= 0) std::thread([client] { Serve(client); }).detach();
+        }
+    }
+
+    static void Serve(int client) {
+        std::string buffer;
+        char chunk[4096];
+        for (;;) {
+            const std::size_t end = buffer.find('\n');
+            if (end == std::string::npos) {
+                const ssize_t n = ::recv(client, chunk, sizeof chunk, 0);
+                if (n <= 0) break;
+                buffer.append(chunk, static_cast<std::size_t>(n));
+                continue;
+            }
+            const std::string request = buffer.substr(0, end);
+            buffer.erase(0, end + 1);
+            const std::string answer = Answer(request);
+            if (::send(client, answer.data(), answer.size(), MSG_NOSIGNAL) < 0) break;
+        }
+        ::close(client);
+    }
+
+    static std::string Answer(const std::string& request) {
+        std::istringstream in(request);
+        int n = 0;
+        std::string verb;
+        in >> n >> verb;
+        if (n < 1 || n > 5) return "error\n";
+        if (verb == "read") {
+            std::size_t count = 0;
+            long quiet = 0;
+            in >> count >> quiet;
+            PtyPair* pty = nullptr;
+            {
+                std::lock_guard lock(lines->mutex());
+                pty = &lines->Pty(n);
+            }
+            const std::vector<std::uint8_t> data = pty->Read(count, std::chrono::milliseconds(quiet));
+            return std::to_string(data.size()) + "\n" + std::string(data.begin(), data.end());
+        }
+        std::lock_guard lock(lines->mutex());
+        if (verb == "settings") {
+            const termios t = lines->Pty(n).SlaveSettings();
+            std::ostringstream out;
+            out << (::cfgetospeed(&t) == B19200 ? 19200 : 0) << ' '
+                << ((t.c_cflag & CSIZE) == CS8 ? 8 : (t.c_cflag & CSIZE) == CS7 ? 7 : 0) << ' '
+                << ((t.c_cflag & PARENB) != 0) << ' ' << ((t.c_cflag & CSTOPB) != 0) << ' '
+                << ((t.c_cflag & CRTSCTS) != 0) << ' ' << ((t.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF)) << '\n';
+            return out.str();
+        }
+        if (verb == "flow") {
+            int on = 0;
+            in >> on;
+            termios t = lines->Pty(n).SlaveSettings();
+            if (on != 0) {
+                t.c_cflag |= CRTSCTS;
+                t.c_iflag |= IXON | IXOFF;
+            } else {
+                t.c_cflag &= ~CRTSCTS;
+                t.c_iflag &= ~(IXON | IXOFF | IXANY);
+            }
+            lines->Pty(n).SetSlaveSettings(t);
+        } else if (verb == "stall") {
+            std::size_t room = 0;
+            in >> room;
+            lines->Pty(n).Stall();
+            if (room > 0) lines->Pty(n).Read(room);
+        } else if (verb == "vanish") {
+            lines->Vanish(n);
+        } else if (verb == "plug") {
+            lines->PlugIn(n);
+        } else if (verb == "ensure") {
+            if (lines->Vanished(n)) lines->PlugIn(n);
+        } else {
+            return "error\n";
+        }
+        return "ok\n";
+    }
+
+    int listener_ = -1;
+    int port_ = 0;
+};
+
+std::unique_ptr<FarEndServer> server;
+
+std::string Program(const char* variable) {
+    const char* path = std::getenv(variable);
+    return path != nullptr ? path : "";
 }
 
-// The environment of a window program under Wine: the ports are mapped,
-// Qt draws offscreen with the host's DejaVu fonts. Wine drops variables that
-// begin with QT_; WINEQT_X reaches the program as QT_X.
-const std::string kWindowEnvironment =
-    "KTQ51_WINE_PORTS=mapped WINEQT_QPA_PLATFORM=offscreen "
-    "WINEQT_QPA_FONTDIR='Z:\\usr\\share\\fonts\\truetype\\dejavu'";
+// The environment of a test program under Wine: its far ends, and Qt drawing
+// offscreen with the host's DejaVu fonts. Wine drops variables that begin
+// with QT_; WINEQT_X reaches the program as QT_X.
+std::string Environment() {
+    return "KTQ51_FAR_END=" + std::to_string(server->port()) +
+           " WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR='Z:\\usr\\share\\fonts\\truetype\\dejavu'";
+}
 
-// Maps COM1..COM5 to fresh raw pseudo-terminals, or COM1 to `com1` when
-// given; false when Wine refused.
-bool MapPorts(const std::string& com1 = "") {
+// Maps COM1..COM5 to the links; false when Wine refused.
+bool MapPorts() {
     for (int n = 1; n <= 5; ++n) {
-        ports[n - 1] = std::make_unique<PtyPair>();
-        termios t = ports[n - 1]->SlaveSettings();
-        ::cfmakeraw(&t);
-        ports[n - 1]->SetSlaveSettings(t);
-        const std::string device = n == 1 && !com1.empty() ? com1 : ports[n - 1]->path();
-        if (RunShell("wine reg add 'HKLM\\Software\\Wine\\Ports' /v COM" + std::to_string(n) + " /d " + device +
-                " /f </dev/null >/dev/null 2>&1") != 0) {
+        if (RunShell("wine reg add 'HKLM\\Software\\Wine\\Ports' /v COM" + std::to_string(n) + " /d " +
+                     lines->Link(n) + " /f </dev/null >/dev/null 2>&1") != 0) {
             return false;
         }
     }
@@ -87,116 +254,63 @@ bool MapPorts(const std::string& com1 = "") {
     return RunShell("(wineserver -k; wineserver -p; wine cmd /c exit) </dev/null >/dev/null 2>&1") == 0;
 }
 
-class WineHarness : public testing::Test {
+class Wine : public testing::Test {
 protected:
-    void SetUp() override { com1().Read(1 << 20, 50ms); }  // nothing left from an earlier step
-    PtyPair& com1() { return *ports[0]; }
-};
+    void SetUp() override { ASSERT_NE(::mkdtemp(dir_), nullptr) << "mkdtemp"; }
+    void TearDown() override {
+        RunShell(std::string("rm -rf '") + dir_ + "'");
+        std::lock_guard lock(lines->mutex());
+        lines->PlugIn(1);  // COM1 back from the simulator
+    }
+    std::string File(const char* name) const { return std::string(dir_) + "/" + name; }
 
-TEST_F(WineHarness, LineIsSetTo19200EightNoneOneRaw) {
-    ASSERT_TRUE(RunWindowsStep("OpenSetsTheLineFormatAndTimeouts"));
-    EXPECT_TRUE(Is19200EightNoneOneRaw(com1().SlaveSettings()));
-}
-
-TEST_F(WineHarness, FlowControlIsLeftAsRead) {
-    termios t = com1().SlaveSettings();
-    t.c_cflag |= CRTSCTS;
-    t.c_iflag |= IXON | IXOFF;
-    com1().SetSlaveSettings(t);
-    ASSERT_TRUE(RunWindowsStep("OpenSetsTheLineFormatAndTimeouts"));
-    t = com1().SlaveSettings();
-    EXPECT_TRUE(t.c_cflag & CRTSCTS);
-    EXPECT_TRUE(t.c_iflag & IXON);
-    EXPECT_TRUE(t.c_iflag & IXOFF);
-
-    t.c_cflag &= ~CRTSCTS;
-    t.c_iflag &= ~(IXON | IXOFF);
-    com1().SetSlaveSettings(t);
-    ASSERT_TRUE(RunWindowsStep("OpenSetsTheLineFormatAndTimeouts"));
-    t = com1().SlaveSettings();
-    EXPECT_FALSE(t.c_cflag & CRTSCTS);
-    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF));
-}
-
-TEST_F(WineHarness, TheExactStreamArrives) {
-    std::vector<std::uint8_t> received;
-    std::thread reader([&] { received = com1().Read(16384, 10s); });
-    const bool passed = RunWindowsStep("WritesTheWholeStream");
-    reader.join();
-    EXPECT_TRUE(passed);
-    EXPECT_EQ(received, WineTestPattern());
-}
-
-TEST_F(WineHarness, StalledLineGivesAShortCountAndLeavesNothingQueued) {
-    ASSERT_GT(com1().Stall(), 0u);
-    ASSERT_EQ(com1().Read(2048).size(), 2048u);  // room for part of the stream
-    EXPECT_TRUE(RunWindowsStep("StalledLineGivesAShortCountWithinTheLimit"));
-    // The line's buffer still holds the filler it had; what the timed-out
-    // write had queued behind it was purged, so none of its bytes come.
-    const std::vector<std::uint8_t> after = com1().Read(1 << 20, 300ms);
-    EXPECT_EQ(std::count_if(after.begin(), after.end(), [](std::uint8_t b) { return b != PtyPair::kStallByte; }), 0)
-        << "bytes of the timed-out write reached the line after it failed";
-}
-
-TEST_F(WineHarness, UnmappedPortNumberCannotBeOpened) {
-    EXPECT_TRUE(RunWindowsStep("UnmappedPortCannotBeOpened", std::string("KTQ51_COM2=") + kUnmappedPort));
-}
-
-TEST_F(WineHarness, SecondOpenStep) {
-    EXPECT_TRUE(RunWindowsStep("SecondOpenIsRefused"));
-}
-
-// The window and the whole program, cross-built, under Wine.
-class WineWindow : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(dir_ = ::mkdtemp(dirTemplate_)) << "mkdtemp"; }
-    void TearDown() override { RunShell(std::string("rm -rf '") + dirTemplate_ + "'"); }
-    std::string File(const char* name) const { return std::string(dirTemplate_) + "/" + name; }
-
-    static std::string Program(const char* variable) {
-        const char* path = std::getenv(variable);
-        return path != nullptr ? path : "";
+    // The board simulator behind COM1; `send` runs the Windows side, which
+    // must deliver sdcc_blink.hex exactly.
+    void ExpectTheSimulatorGetsTheSdccFile(const std::function<int()>& send) {
+        BoardSimulator board(KTQ_SIMULATOR);
+        {
+            std::lock_guard lock(lines->mutex());
+            lines->PointAt(1, board.device());
+        }
+        EXPECT_EQ(send(), 0);
+        EXPECT_TRUE(board.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
     }
 
 private:
-    char dirTemplate_[32] = "/tmp/ktq51-wine-XXXXXX";
-    char* dir_ = nullptr;
+    char dir_[32] = "/tmp/ktq51-wine-XXXXXX";
 };
 
-TEST_F(WineWindow, WindowTestsPass) {
-    const std::string tests = Program("KTQ51_WIN_WINDOW_TESTS");
+TEST_F(Wine, PortInterfaceTestsPass) {
+    const std::string tests = Program("KTQ51_WIN_SERIAL_TESTS");
     ASSERT_FALSE(tests.empty());
-    EXPECT_EQ(RunShell(kWindowEnvironment + " wine '" + tests + "' --gtest_filter=-WindowsEndToEnd.*"), 0);
+    EXPECT_EQ(RunShell(Environment() + " wine '" + tests + "'"), 0);
 }
 
-TEST_F(WineWindow, ProgramatorExeStartsAndPaints) {
+TEST_F(Wine, WindowTestsPass) {
+    const std::string tests = Program("KTQ51_WIN_WINDOW_TESTS");
+    ASSERT_FALSE(tests.empty());
+    EXPECT_EQ(RunShell(Environment() + " wine '" + tests + "' --gtest_filter=-WindowsEndToEnd.*"), 0);
+}
+
+TEST_F(Wine, ProgramatorExeStartsAndPaints) {
     const std::string exe = Program("KTQ51_WIN_PROGRAMATOR");
     ASSERT_FALSE(exe.empty());
     // The start-up probe reports the first paint of the grid, then quits.
-    EXPECT_EQ(RunShell(kWindowEnvironment + " KTQ51_STARTUP_PROBE=1 wine '" + exe + "' 2>'" + File("err") + "'"), 0);
+    EXPECT_EQ(RunShell(Environment() + " KTQ51_STARTUP_PROBE=1 wine '" + exe + "' 2>'" + File("err") + "'"), 0);
     const std::string err = BoardSimulator::Slurp(File("err"));
     EXPECT_NE(err.find("probe first_paint_since_main_us="), std::string::npos) << err;
 }
 
-// The board simulator on a pseudo-terminal mapped as COM1; `send` runs the
-// Windows side, which must deliver sdcc_blink.hex exactly.
-void ExpectTheSimulatorGetsTheSdccFile(const std::function<int()>& send) {
-    BoardSimulator board(KTQ_SIMULATOR);
-    ASSERT_TRUE(MapPorts(board.device()));
-    EXPECT_EQ(send(), 0);
-    EXPECT_TRUE(board.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
-}
-
-TEST_F(WineWindow, EndToEndThroughTheWindowToTheSimulator) {
+TEST_F(Wine, EndToEndThroughTheWindowToTheSimulator) {
     const std::string tests = Program("KTQ51_WIN_WINDOW_TESTS");
     ASSERT_FALSE(tests.empty());
     ExpectTheSimulatorGetsTheSdccFile([&] {
-        return RunShell(kWindowEnvironment + " wine '" + tests +
+        return RunShell(Environment() + " wine '" + tests +
                         "' --gtest_filter=WindowsEndToEnd.LoadsAndProgramsTheSdccFile");
     });
 }
 
-TEST_F(WineWindow, FlashExeProgramsTheSimulator) {
+TEST_F(Wine, FlashExeProgramsTheSimulator) {
     const std::string flash = Program("KTQ51_WIN_FLASH");
     ASSERT_FALSE(flash.empty());
     ExpectTheSimulatorGetsTheSdccFile([&] {
@@ -214,13 +328,15 @@ TEST_F(WineWindow, FlashExeProgramsTheSimulator) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    for (const char* needed :
-         {"KTQ51_WIN_TESTS", "KTQ51_WIN_WINDOW_TESTS", "KTQ51_WIN_PROGRAMATOR", "KTQ51_WIN_FLASH", "WINEPREFIX"}) {
+    for (const char* needed : {"KTQ51_WIN_SERIAL_TESTS", "KTQ51_WIN_WINDOW_TESTS", "KTQ51_WIN_PROGRAMATOR",
+                               "KTQ51_WIN_FLASH", "WINEPREFIX"}) {
         if (std::getenv(needed) == nullptr) {
             std::fprintf(stderr, "wine_harness: %s is not set (run scripts/windows-check.sh)\n", needed);
             return 1;
         }
     }
+    lines = std::make_unique<Lines>();
+    server = std::make_unique<FarEndServer>();
     if (!MapPorts()) {
         std::fprintf(stderr, "wine_harness: Wine did not take the COM port mapping\n");
         return 1;

@@ -1,12 +1,16 @@
-// Test entry for the window tests: one application object for all of them,
-// started only once every COM number a window can open is a test port, so
-// that no window a test creates ever opens a real serial device.
+// Test entry for the programs whose tests reach a port: every COM number a
+// test can open is a test port before any test runs, so that no test ever
+// opens a real serial device. The window's tests get one application object
+// for all of them.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <cstring>
 
 #include "test_ports.h"
+
+#ifdef KTQ_TEST_WITH_QT
+#include <QApplication>
+#endif
 
 int main(int argc, char** argv) {
     // A death test's child runs this again; it keeps the mapping its test set.
@@ -17,6 +21,8 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     if (!PrepareTestPorts(deathTestChild)) return 1;
+#ifdef KTQ_TEST_WITH_QT
     QApplication app(argc, argv);
+#endif
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,61 @@
+#include "flash_texts.h"
+
+#include "messages.h"
+#include "transfer.h"
+
+std::string MissingValue(std::string_view option) {
+    return "u volby " + std::string(option) + " chybí hodnota";
+}
+
+std::string BadTimeout(std::string_view value) {
+    return "--timeout chce kladný počet sekund, ne „" + std::string(value) + "“";
+}
+
+std::string UnknownOption(std::string_view option) {
+    return "neznámá volba " + std::string(option);
+}
+
+std::string NothingIsSent(std::string_view mode) {
+    return std::string(mode) + " nic neposílá: --port, --yes ani --timeout nemají smysl";
+}
+
+std::string ConfirmPrompt() {
+    return std::string(text::kConfirmProgramming) + " [a/N] ";
+}
+
+std::string SendingText(std::size_t total, const std::string& device) {
+    return "Odesílám " + Bytes(static_cast<long long>(total)) + " na " + device + " (asi " +
+           std::to_string(LineSeconds(total)) + " s)";
+}
+
+std::string CannotWrite(const std::string& file) {
+    return "Soubor " + file + " nelze zapsat";
+}
+
+std::string CheckReport(const std::string& file, const HexSummary& s, std::size_t programmedCells) {
+    static const char* const kRecordNames[] = {
+        "data", "konec souboru", "rozšířená segmentová adresa", "počáteční segmentová adresa",
+        "rozšířená lineární adresa", "počáteční lineární adresa",
+    };
+    std::string report = file + ": soubor v pořádku\n";
+    std::string records;
+    for (std::size_t type = 0; type < s.records.size(); ++type) {
+        if (s.records[type] == 0) continue;
+        records += (records.empty() ? "" : ", ") + std::to_string(s.records[type]) + "× " + kRecordNames[type] +
+                   " (0" + std::to_string(type) + ")";
+    }
+    report += "záznamy: " + (records.empty() ? std::string("žádné") : records) + "\n";
+    if (s.dataBytes == 0) {
+        report += "data: žádná\n";
+    } else {
+        report += "data: " + HexAddress(s.lowest) + "–" + HexAddress(s.highest) + ", " +
+                  Bytes(static_cast<long long>(s.dataBytes)) + ", z toho v okně 0x3000–0x3FFF " +
+                  Bytes(static_cast<long long>(s.windowBytes)) + "\n";
+        if (s.windowBytes < s.dataBytes) {
+            report += "mimo okno 0x3000–0x3FFF: " + Bytes(static_cast<long long>(s.dataBytes - s.windowBytes)) +
+                      "; ty se do desky neposílají\n";
+        }
+    }
+    report += "v okně 0x3000–0x3FFF je " + Bytes(static_cast<long long>(programmedCells)) + " jiných než FF (z 4096)\n";
+    return report;
+}

@@ -1,0 +1,60 @@
+// The Czech texts of ktq51-flash, the command-line programmer.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "hexfile.h"
+
+namespace text {
+
+inline constexpr std::string_view kFlashUsage =
+    "Použití:\n"
+    "  ktq51-flash [--port COMn|ZAŘÍZENÍ] [--yes] [--timeout S] SOUBOR.hex\n"
+    "  ktq51-flash --check SOUBOR.hex\n"
+    "  ktq51-flash --stream-out VÝSTUP.bin SOUBOR.hex\n"
+    "\n"
+    "Pošle paměťové okno 0x3000–0x3FFF souboru Intel HEX do desky KTQ-51 po sériové\n"
+    "lince (19200 Bd, 8 datových bitů, bez parity, 1 stop bit), stejně jako okno\n"
+    "programátoru.\n"
+    "\n"
+    "  --port COMn       COM1 až COM5 jako v okně programátoru (i s proměnnou KTQ51_COMn)\n"
+    "  --port ZAŘÍZENÍ   jiné zařízení: /dev/ttyUSB0 na Linuxu, COM7 ve Windows\n"
+    "                    (bez volby --port se použije COM1)\n"
+    "  --yes             neptat se před odesláním\n"
+    "  --timeout S       nejdelší doba přenosu v sekundách (jinak 163,85 s)\n"
+    "  --check           jen přečíst soubor a vypsat, co obsahuje; port se neotevře\n"
+    "  --stream-out F    zapsat 16384 bajtů, které by se poslaly, do souboru F\n"
+    "  --help            tato nápověda\n"
+    "  --version         verze\n"
+    "\n"
+    "Návratový kód: 0 hotovo, 1 soubor odmítnut, 2 port nelze otevřít ani nastavit,\n"
+    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno.\n";
+
+inline constexpr std::string_view kNeedsConfirmation =
+    "Odeslání musí potvrdit člověk u terminálu, nebo volba --yes. Nic nebylo odesláno.";
+inline constexpr std::string_view kMissingFile = "chybí soubor HEX";
+inline constexpr std::string_view kOneFileOnly = "zadejte jen jeden soubor HEX";
+inline constexpr std::string_view kCheckAndStreamOut = "--check a --stream-out nejdou spolu";
+
+}  // namespace text
+
+// Usage errors: "u volby --port chybí hodnota", and so on.
+std::string MissingValue(std::string_view option);
+std::string BadTimeout(std::string_view value);
+std::string UnknownOption(std::string_view option);
+std::string NothingIsSent(std::string_view mode);
+
+// The question before sending, answered on the terminal.
+std::string ConfirmPrompt();
+
+// The first progress line where it is not redrawn in place.
+std::string SendingText(std::size_t total, const std::string& device);
+
+std::string CannotWrite(const std::string& file);
+
+// What --check reports of a file that loaded: its records, where its data
+// lies, how much of it is in 0x3000-0x3FFF, and how many window bytes are
+// not FF. One line each.
+std::string CheckReport(const std::string& file, const HexSummary& summary, std::size_t programmedCells);

@@ -1,0 +1,43 @@
+// Every fixed Czech text of the program, in UTF-8: the window's layout and
+// commands, and what both the window and the command line say. Texts built
+// from results are in messages.h and flash_texts.h.
+#pragma once
+
+#include <string_view>
+
+namespace text {
+
+// The window and its menu. The item captioned with eight hyphens is an
+// ordinary item, not a separator; the Otevřít caption ends in a blank.
+inline constexpr std::string_view kWindowTitle = "Programator KTQ-51";
+inline constexpr std::string_view kMenuSoubor = "Soubor";
+inline constexpr std::string_view kMenuOtevrit = "Otevřít ";
+inline constexpr std::string_view kMenuHyphens = "--------";
+inline constexpr std::string_view kMenuKonec = "Konec";
+inline constexpr std::string_view kMenuNastroje = "Nástroje";
+inline constexpr std::string_view kMenuProgramuj = "Programuj";
+inline constexpr std::string_view kMenuNastaveni = "Nastavení";
+inline constexpr std::string_view kMenuNapoveda = "Nápověda";
+inline constexpr std::string_view kMenuVytvoril = "Vytvořil";
+inline constexpr std::string_view kGridHint = "Programovaná data";
+inline constexpr std::string_view kOpenFilter = "Intelhex (*.hex)";
+inline constexpr std::string_view kButtonYes = "Ano";
+inline constexpr std::string_view kButtonNo = "Ne";
+inline constexpr std::string_view kButtonOk = "OK";
+
+// Programming, in the window and on the command line.
+inline constexpr std::string_view kProgramming = "Programuji... (cca 10s)";
+inline constexpr std::string_view kConfirmProgramming = "Opravdu chcete přeprogramovat KTQ - 51?";
+inline constexpr std::string_view kProgrammingCancelled = "Programování zrušeno";
+inline constexpr std::string_view kProgrammingDone = "Programovani proběhlo v pořádku";
+
+inline constexpr std::string_view kDropOneFile = "Přetáhněte do okna jeden soubor HEX z tohoto počítače.";
+
+inline constexpr std::string_view kWindowUsage =
+    "Použití: programator [SOUBOR.hex]\n"
+    "Otevře okno programátoru KTQ-51; zadaný soubor Intel HEX nahraje hned po spuštění.\n";
+
+// An interrupt (Ctrl+C) on the command line.
+inline constexpr std::string_view kInterrupted = "\nPřerušeno.\n";
+
+}  // namespace text

@@ -1,0 +1,145 @@
+// The port layer's interface, the same tests against each platform's
+// implementation: termios on Linux, over pseudo-terminals; the Windows
+// communications API under Wine, over pseudo-terminals that the Linux
+// harness holds. What arrives and how the line is set is seen from the far
+// end, as a board would see it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <numeric>
+#include <thread>
+#include <vector>
+
+#include "far_end.h"
+#include "native.h"
+#include "port.h"
+#include "transfer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Every byte value, line ends and flow-control characters among them.
+std::vector<std::uint8_t> Pattern() {
+    std::vector<std::uint8_t> data(kStreamBytes);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    return data;
+}
+
+class PortInterface : public testing::Test {
+protected:
+    // Each test gets a new device behind COM1: nothing left by another.
+    void SetUp() override { TestLine(1).PlugIn(); }
+    FarEnd& Line() { return TestLine(1); }
+    OpenResult Open(const PortName& port = PortName::Com(1)) { return OpenPort(port, handle, state, timeouts); }
+
+    PortHandle handle;
+    CommStateRecord state{};
+    CommTimeouts timeouts{0, 0, 0, 0};
+};
+
+TEST_F(PortInterface, OpensAt19200EightNoneOneWithFlowControlAsFound) {
+    for (const bool flow : {true, false}) {
+        Line().SetFlowControl(flow);
+        const OpenResult r = Open();
+        ASSERT_TRUE(r.ok()) << r.reason;
+        const FarEnd::Line line = Line().Settings();
+        EXPECT_EQ(line.baud, 19200u);
+        EXPECT_EQ(line.dataBits, 8);
+        EXPECT_FALSE(line.parity);
+        EXPECT_FALSE(line.twoStopBits);
+        EXPECT_EQ(line.rtsCts, flow) << "hardware flow control must stay as it was";
+        EXPECT_EQ(line.xonXoff, flow) << "software flow control must stay as it was";
+        EXPECT_EQ(WriteLimit(timeouts, kStreamBytes), 163850ms);
+        EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 10u);
+        EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 10u);
+        handle.Close();
+    }
+}
+
+TEST_F(PortInterface, EveryByteArrivesUnchangedAndProgressCountsUp) {
+    ASSERT_TRUE(Open().ok());
+    const std::vector<std::uint8_t> data = Pattern();
+    std::vector<std::size_t> reported;
+    Line().StartReading(data.size(), 5s);
+    const WriteResult w =
+        WritePort(handle, data, WriteLimit(timeouts, data.size()), [&](std::size_t n) { reported.push_back(n); });
+    EXPECT_TRUE(w.ok()) << w.reason;
+    EXPECT_EQ(w.written, data.size());
+    EXPECT_EQ(Line().Received(), data);
+    ASSERT_FALSE(reported.empty());
+    EXPECT_EQ(reported.back(), data.size());
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+#ifdef _WIN32
+    // Sent a kilobyte at a time, so that the progress box moves on Windows too.
+    EXPECT_GE(reported.size(), data.size() / 1024);
+#endif
+}
+
+// A write that times out gives a short count within its limit and leaves
+// nothing queued: that tail would go out in front of the retry's stream.
+TEST_F(PortInterface, StalledLineTimesOutAndLeavesNothingForTheRetry) {
+    ASSERT_TRUE(Open().ok());
+    Line().Stall(2048);  // room for part of the stream only
+    const std::vector<std::uint8_t> failing(kStreamBytes, 0xAB);
+    const auto start = std::chrono::steady_clock::now();
+    const WriteResult w = WritePort(handle, failing, 500ms);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(w.cause, PortCause::TimedOut) << w.reason;
+    EXPECT_LT(w.written, failing.size());
+    EXPECT_GE(took, 450ms) << "it waited for the line, as long as allowed";
+    EXPECT_LT(took, 5s) << "it ended near its limit";
+
+    const std::vector<std::uint8_t> after = Line().Read(1 << 20, 300ms);
+    EXPECT_EQ(std::count_if(after.begin(), after.end(), [](std::uint8_t b) { return b != FarEnd::kStallByte; }), 0)
+        << "bytes of the timed-out write reached the line after it failed";
+    std::vector<std::uint8_t> retry(kStreamBytes);
+    std::iota(retry.begin(), retry.end(), 0);
+    Line().StartReading(retry.size() + 1, 1s);
+    const WriteResult again = WritePort(handle, retry, 10s);
+    EXPECT_TRUE(again.ok()) << again.reason;
+    EXPECT_EQ(Line().Received(), retry);
+}
+
+TEST_F(PortInterface, MissingDeviceIsRefused) {
+    const OpenResult r = Open(MissingPort());
+    EXPECT_EQ(r.failure, PortFailure::CannotOpen);
+    EXPECT_EQ(r.cause, PortCause::NoDevice);
+    EXPECT_FALSE(r.reason.empty());
+    EXPECT_FALSE(handle.IsOpen());
+    EXPECT_EQ(Open(PortName::Com(6)).failure, PortFailure::CannotOpen) << "the menu has no COM6";
+}
+
+TEST_F(PortInterface, SecondOpenerIsRefused) {
+    if (UnderWine()) GTEST_SKIP() << "Wine does not refuse a second open of a serial port";
+    ASSERT_TRUE(Open().ok());
+    PortHandle second;
+    CommStateRecord secondState{};
+    CommTimeouts secondTimeouts;
+    const OpenResult r = OpenPort(PortName::Com(1), second, secondState, secondTimeouts);
+    EXPECT_EQ(r.failure, PortFailure::CannotOpen);
+    EXPECT_EQ(r.cause, PortCause::InUse);
+    EXPECT_FALSE(second.IsOpen());
+    handle.Close();
+    EXPECT_TRUE(Open().ok()) << "once closed, the port can be opened again";
+}
+
+// The far end goes away mid-write: the write ends with the count so far,
+// and that is no success.
+TEST_F(PortInterface, VanishedDeviceEndsTheWrite) {
+    ASSERT_TRUE(Open().ok());
+    Line().Stall(0);
+    const std::vector<std::uint8_t> data(kStreamBytes, 0x11);
+    std::thread vanish([&] {
+        std::this_thread::sleep_for(100ms);
+        Line().Vanish();
+    });
+    const WriteResult w = WritePort(handle, data, 10s);
+    vanish.join();
+    EXPECT_FALSE(w.ok());
+    EXPECT_NE(w.cause, PortCause::TimedOut) << "a vanished device is no time-out";
+    EXPECT_LT(w.written, data.size());
+}
+
+}  // namespace
