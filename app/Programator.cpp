@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QTableView>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
@@ -48,6 +49,9 @@ constexpr int kWindowHeight = 568;
 constexpr int kWindowFontPixels = 11;
 constexpr int kLabelFontPixels = 16;
 
+// How often the idle window looks whether its port's device is still there.
+constexpr std::chrono::milliseconds kPortWatchInterval{250};
+
 }  // namespace
 
 TForm1::TForm1(Toolkit& toolkit, QWidget* parent) : QMainWindow(parent), toolkit_(toolkit) {
@@ -68,6 +72,11 @@ TForm1::TForm1(Toolkit& toolkit, QWidget* parent) : QMainWindow(parent), toolkit
     BuildMenu();
     BuildControls();
     setAcceptDrops(true);
+    // An adapter pulled out while the window is idle is let go of at once,
+    // so that the system frees its name for the adapter plugged in again.
+    auto* portWatch = new QTimer(this);
+    connect(portWatch, &QTimer::timeout, this, &TForm1::LetGoOfAVanishedPort);
+    portWatch->start(kPortWatchInterval);
     Form1 = this;
     Init();
 }
@@ -207,6 +216,10 @@ void TForm1::SelectPort(int number) {
     OpenComPort(static_cast<std::uint8_t>(number - 1));
 }
 
+void TForm1::LetGoOfAVanishedPort() {
+    if (!transferring_ && ComHandle.IsOpen() && PortGone(ComHandle)) ComHandle.Close();
+}
+
 void TForm1::SetStatus(const QString& text) {
     Informace->setText(text);
     // The label sizes itself to its text, keeping its place and height.
@@ -301,9 +314,10 @@ void TForm1::Programuj1Click() {
         return;
     }
 
-    // A port whose device vanished was closed, so that its name is free
-    // for the adapter when it is plugged in again: open it afresh, exactly
-    // as at selection. Failing that, the program goes on.
+    // A port whose device vanished was let go, so that its name is free for
+    // the adapter when it is plugged in again: open it afresh, exactly as at
+    // selection. Failing that, the program goes on.
+    LetGoOfAVanishedPort();
     if (!ComHandle.IsOpen()) {
         const OpenResult reopened = OpenPort(selectedPort_, ComHandle, ComState, ComTimeouts);
         if (!reopened.ok()) {
@@ -327,7 +341,10 @@ void TForm1::Programuj1Click() {
         throw;
     }
     transferring_ = false;
-    if (result.DeviceGone()) ComHandle.Close();
+    // After any failure but a time-out the handle may be useless (a device
+    // gone, a driver that refuses it from now on): the next Programuj opens
+    // the port afresh. A timed-out line is only slow, and stays open.
+    if (!result.ok() && result.cause != PortCause::TimedOut) ComHandle.Close();
 
     if (result.ok()) {
         ShowMessageBox(Q(text::kProgrammingDone), MsgKind::Information, mbOK);

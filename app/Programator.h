@@ -96,6 +96,8 @@ private:
     void FitFrame();
     // Sets each port item's tooltip to the device it opens now.
     void ShowPortDevices();
+    // Closes the port in use when its device has gone (not mid-transfer).
+    void LetGoOfAVanishedPort();
     void SelectPort(int number);
     [[noreturn]] void Fatal(const QString& text, MsgKind kind);
     void BuildMenu();

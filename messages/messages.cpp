@@ -129,8 +129,10 @@ std::string TransferFailedMessage(const WriteResult& r, std::size_t total, const
     // "Odesláno n z 16384 bajtů": the plural goes with the total.
     const std::string why = r.cause == PortCause::TimedOut ? "vypršel časový limit" : r.reason;
     std::string message = "Chyba pri odesílání\nOdesláno " + std::to_string(r.written) + " z " +
-                          Bytes(static_cast<long long>(total)) + ": " + why;
-    message += "\nDeska mohla přijmout jen část programu: před dalším pokusem ji resetujte.";
-    if (const std::string advice = PortAdvice(r.cause, port); !advice.empty()) message += ' ' + advice;
+                          Bytes(static_cast<long long>(total)) + ": " + why + '\n';
+    // A port that took nothing gave the board nothing: no reset is needed.
+    if (r.taken > 0) message += "Deska mohla přijmout jen část programu: před dalším pokusem ji resetujte. ";
+    message += PortAdvice(r.cause, port);
+    while (!message.empty() && (message.back() == ' ' || message.back() == '\n')) message.pop_back();
     return message;
 }

@@ -7,6 +7,7 @@
 # libraries it needs). The harness checks from this side what arrived and how
 # the guest's driver set the line, and pulls the adapter out and plugs it in.
 # One PASS or FAIL line per step; any failure ends the script non-zero.
+# Arguments go to the harness, for example --gtest_filter=Drivers.Window*.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,7 +43,7 @@ rm -rf "$root" "$scratch/run.cpio"
 
 status=0
 timeout 900 build/default/tests/guest/driver_harness --kernel "$base/vmlinuz" --initrd "$scratch/initrd" \
-    --data tests/data --scratch "$scratch" || status=$?
+    --data tests/data --scratch "$scratch" "$@" || status=$?
 if [[ $status -ne 0 ]]; then
     echo "driver check failed (status $status); the guest's console, the last lines of $scratch/console.log:" >&2
     tail -n 60 "$scratch/console.log" >&2 || true

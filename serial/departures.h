@@ -71,6 +71,7 @@ void FinishWrite(Departures& departures, WriteResult& result, std::chrono::milli
         }
         sleep(wait, departures.Accepted() - departures.Left());
     }
+    result.taken = departures.Accepted();
     if (result.ok()) {
         result.written = departures.Total();
         return;

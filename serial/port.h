@@ -99,11 +99,17 @@ OpenResult OpenPort(const PortName& port, PortHandle& handle, CommStateRecord& s
 
 struct WriteResult {
     std::size_t written = 0;              // bytes known to have left through the port
+    std::size_t taken = 0;                // bytes the port took; 0: the board got nothing
     PortCause cause = PortCause::None;    // why the write stopped early
     std::string reason;                   // the system's text for that, where it has one
     bool ok() const { return cause == PortCause::None; }
     bool DeviceGone() const { return cause == PortCause::Gone; }
 };
+
+// Whether the device behind an open port has gone, as an unplugged adapter
+// does: its descriptor hung up (POSIX), or it answers no communications
+// call (Windows). Asks the device without waiting and changes nothing.
+bool PortGone(const PortHandle& port);
 
 // Told from the writing thread how many bytes have left the port so far.
 using WriteProgress = std::function<void(std::size_t)>;

@@ -40,6 +40,13 @@ PortCause WriteCauseOf(int error) {
     return error == EIO || error == ENXIO || error == ENODEV ? PortCause::Gone : PortCause::Other;
 }
 
+// Whether the descriptor hung up: its device is gone.
+bool HungUp(int fd) {
+    pollfd p{fd, POLLOUT, 0};
+    // Returns the count of ready descriptors, 0 if none, -1 with errno set.
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 // Ends `result` with the system's error.
 void Fail(WriteResult& result, int error) {
     result.cause = WriteCauseOf(error);
@@ -50,9 +57,7 @@ void Fail(WriteResult& result, int error) {
 // `progress` when the count that has left changed. False once the device
 // failed (hung up, gone), with the reason in `result`.
 bool AskQueued(int fd, Departures& departures, WriteResult& result, const WriteProgress& progress) {
-    pollfd p{fd, POLLOUT, 0};
-    // Returns the count of ready descriptors, 0 if none, -1 with errno set.
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    if (HungUp(fd)) {
         Fail(result, EIO);
         return false;
     }
@@ -81,6 +86,10 @@ void PortHandle::Close() noexcept {
     ::close(fd);  // also releases the flock
     native_ = kNone;
     exclusive_ = false;
+}
+
+bool PortGone(const PortHandle& port) {
+    return HungUp(Descriptor(port));
 }
 
 std::string DefaultComDevice(int number) {

@@ -17,10 +17,22 @@ constexpr DWORD kChunkBytes = 1024;
 constexpr std::chrono::milliseconds kDrainSlice{100};
 
 // Errors that mean the device is gone, once its handle was open: an
-// unplugged USB adapter answers with one of these.
+// unplugged USB adapter answers with one of these, whichever its driver.
+// Only the advice depends on this: the caller lets go of the handle after
+// any failure but a time-out.
 bool MeansGone(DWORD error) {
-    return error == ERROR_DEVICE_REMOVED || error == ERROR_BAD_COMMAND || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_OPERATION_ABORTED || error == ERROR_GEN_FAILURE;
+    switch (error) {
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_BAD_COMMAND:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_OPERATION_ABORTED:
+        case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY:
+        case ERROR_INVALID_HANDLE: return true;
+        default: return false;
+    }
 }
 
 PortCause OpenCauseOf(DWORD error) {
@@ -59,6 +71,10 @@ bool AskQueued(HANDLE handle, Departures& departures, WriteResult& result, const
 // out the limit: each chunk may take the time that is left of it.
 void SendChunks(HANDLE handle, std::span<const std::uint8_t> data, Departures& departures, WriteResult& result,
                 const WriteProgress& progress) {
+    // A line error left pending (by fAbortOnError, say, from an earlier
+    // program) would fail the first WriteFile: clear it. A port that cannot
+    // even say that is gone before anything was sent.
+    if (!AskQueued(handle, departures, result, progress)) return;
     COMMTIMEOUTS saved{};
     // Returns nonzero upon success, 0 upon failure.
     const bool haveSaved = ::GetCommTimeouts(handle, &saved) != 0;
@@ -98,6 +114,14 @@ void PortHandle::Close() noexcept {
     if (native_ == kNone) return;
     ::CloseHandle(Win32Handle(*this));  // also ends the exclusive hold of the no-sharing open
     native_ = kNone;
+}
+
+bool PortGone(const PortHandle& port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    // Returns nonzero upon success, 0 upon failure. It also clears a pending
+    // line error, which the next write would otherwise fail on.
+    return !::ClearCommError(Win32Handle(port), &errors, &status);
 }
 
 std::string DefaultComDevice(int number) {

@@ -58,6 +58,7 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     // A failed transfer keeps its first two lines and says what to do.
     WriteResult w;
     w.written = 4096;
+    w.taken = 8192;
     w.reason = "Input/output error";
     w.cause = PortCause::Gone;
     const std::string failed = TransferFailedMessage(w, 16384, PortName::Com(1));
@@ -66,6 +67,14 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     EXPECT_NE(Line(failed, 2).find("resetujte"), std::string::npos) << failed;
     EXPECT_NE(Line(failed, 2).find("převodník"), std::string::npos) << failed;
     EXPECT_EQ(Line(failed, 3), "");
+    // A port that took nothing gave the board nothing: no reset.
+    w.taken = 0;
+    w.written = 0;
+    const std::string nothing = TransferFailedMessage(w, 16384, PortName::Com(1));
+    EXPECT_EQ(nothing.find("resetujte"), std::string::npos) << nothing;
+    EXPECT_NE(Line(nothing, 2).find("převodník"), std::string::npos) << nothing;
+    w.taken = 8192;
+    w.written = 4096;
 
     // A port that cannot be opened: the first two lines as ever, then what to do.
     OpenResult o;

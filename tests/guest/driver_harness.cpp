@@ -145,6 +145,9 @@ public:
         }
     }
 
+    // Holds the line (its output stopped) or lets it go on at the rate.
+    void Hold(bool hold) { held_ = hold; }
+
     // The terminal's settings, as QEMU set them for the guest's driver.
     termios Settings() const {
         termios t{};
@@ -167,7 +170,7 @@ private:
             {
                 std::lock_guard lock(mutex_);
                 const double seconds = std::chrono::duration<double>(Clock::now() - paceStart_).count();
-                allowed = static_cast<double>(data_.size()) < seconds * kReadBytesPerSecond;
+                allowed = !held_ && static_cast<double>(data_.size()) < seconds * kReadBytesPerSecond;
             }
             if (allowed != flowing) {
                 // Returns 0 upon success, -1 upon failure.
@@ -197,6 +200,7 @@ private:
     std::vector<std::uint8_t> data_;
     Clock::time_point lastArrival_{}, paceStart_ = Clock::now();
     std::atomic<bool> stop_{false};
+    std::atomic<bool> held_{false};
     std::thread reader_;
 };
 
@@ -346,15 +350,24 @@ public:
     // A line to the standard input of the command that is running.
     void Answer(const std::string& line) { console_.Send(line + "\n"); }
 
-    void Unplug() {
-        Qmp(R"({"execute":"device_del","arguments":{"id":"adapter"}})");
-        for (const auto deadline = Clock::now() + 20s;;) {
-            const std::optional<std::string> event = qmp_.ReadLine(deadline);
-            if (!event) throw std::runtime_error("QEMU did not remove the adapter");
-            if (event->find("\"DEVICE_DELETED\"") != std::string::npos &&
-                event->find("\"device\": \"adapter\"") != std::string::npos) {
-                return;
-            }
+    // Pulls the adapter out; returns once QEMU says it is gone. While the
+    // adapter sends, QEMU's main loop, which carries out QMP commands, gets
+    // its turn only between two of the adapter's packets, and may wait long
+    // for it: so the line is held first, until the adapter waits for it, the
+    // command is sent, and then the line is let go, and the command is
+    // carried out right after the packet under way.
+    void Unplug(HostLine& line) {
+        deleted_ = false;
+        line.Hold(true);
+        std::this_thread::sleep_for(50ms);
+        qmp_.Send(std::string(kDeviceDel) + "\n");
+        std::this_thread::sleep_for(20ms);
+        line.Hold(false);
+        AwaitAnswer(kDeviceDel);
+        for (const auto deadline = Clock::now() + 20s; !deleted_;) {
+            const std::optional<std::string> line = qmp_.ReadLine(deadline);
+            if (!line) throw std::runtime_error("QEMU did not remove the adapter");
+            NoteEvent(*line);
         }
     }
     void Plug() {
@@ -362,19 +375,29 @@ public:
     }
 
 private:
-    // Runs one QMP command; events that come before its answer are passed over.
+    // Runs one QMP command; events that come before its answer are noted.
     void Qmp(const std::string& command) {
         qmp_.Send(command + "\n");
+        AwaitAnswer(command);
+    }
+    void AwaitAnswer(const std::string& command) {
         for (const auto deadline = Clock::now() + 20s;;) {
             const std::optional<std::string> line = qmp_.ReadLine(deadline);
             if (!line) throw std::runtime_error("QMP did not answer " + command);
             if (line->find("\"return\"") != std::string::npos) return;
             if (line->find("\"error\"") != std::string::npos) throw std::runtime_error("QMP: " + *line);
+            NoteEvent(*line);
         }
     }
+    void NoteEvent(const std::string& line) {
+        deleted_ = deleted_ || (line.find("\"DEVICE_DELETED\"") != std::string::npos &&
+                                line.find("\"device\": \"adapter\"") != std::string::npos);
+    }
 
+    static constexpr const char* kDeviceDel = R"({"execute":"device_del","arguments":{"id":"adapter"}})";
     pid_t pid_ = -1;
     SocketLines console_, qmp_;
+    bool deleted_ = false;
 };
 
 HostLine* adapter = nullptr;
@@ -466,7 +489,7 @@ std::string HostAnswer(const std::string& request, std::optional<std::size_t>& p
         return "ok";
     }
     if (request == "pull") {
-        guest->Unplug();
+        guest->Unplug(*adapter);
         return "ok";
     }
     if (request == "plug") {
@@ -509,7 +532,7 @@ TEST(Drivers, FlashSurvivesTheAdapterPulledOutMidTransfer) {
         bool pulled = false;
         const Guest::Result r = guest->Run(FlashCommand(kAdapter), 60s, {}, [&] {
             if (!pulled && adapter->Count() >= point) {
-                guest->Unplug();
+                guest->Unplug(*adapter);
                 pulled = true;
             }
         });
@@ -541,7 +564,10 @@ TEST(Drivers, WindowProgramsThroughTheAdapterAndSurvivesAnUnplug) {
         },
         [&] {
             if (pullAt && adapter->Count() >= *pullAt) {
-                guest->Unplug();
+                const std::size_t at = adapter->Count();
+                guest->Unplug(*adapter);
+                std::printf("   pulled after %zu bytes; %zu had arrived when QEMU had removed it\n", at,
+                            adapter->Count());
                 pullAt.reset();
             }
         });

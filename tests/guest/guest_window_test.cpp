@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QTest>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -16,6 +17,7 @@
 #include "Programator.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
+#include "transfer.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ TEST_F(GuestAdapter, ProgramsSurvivesAnUnplugAndProgramsAgain) {
     EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
     EXPECT_EQ(AskHost("stream"), "ok");
 
-    ASSERT_EQ(AskHost("pull-after 6144"), "ok");
+    ASSERT_EQ(AskHost("pull-after 4096"), "ok");
     const QString failed = Programuj(form);
     EXPECT_TRUE(failed.startsWith("Chyba pri odesílání\n")) << failed.toStdString();
     EXPECT_TRUE(failed.contains("Zařízení zmizelo")) << failed.toStdString();
@@ -91,6 +93,24 @@ TEST_F(GuestAdapter, ProgramsSurvivesAnUnplugAndProgramsAgain) {
     EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
     EXPECT_EQ(AskHost("stream"), "ok");
     EXPECT_FALSE(form.port1->isEnabled()) << "COM1 stays the selected port";
+}
+
+// The adapter pulled out while the window is idle: the window lets go of it
+// at once, so it comes back under its old name, and the first Programuj
+// after the replug is exact.
+TEST_F(GuestAdapter, UnpluggedWhileIdleIsLetGoAndTheNextProgramujIsExact) {
+    TForm1 form(toolkit);
+    form.Otev1->trigger();
+    ASSERT_EQ(AskHost("pull"), "ok");
+    EXPECT_TRUE(QTest::qWaitFor([] { return !ComHandle.IsOpen(); }, 10000)) << "the dead device was kept";
+    ASSERT_TRUE(WaitFor(kAdapter, false)) << "the kernel did not remove the unplugged adapter";
+    ASSERT_EQ(AskHost("plug"), "ok");
+    ASSERT_TRUE(WaitFor(kAdapter, true)) << "the adapter did not come back as " << kAdapter;
+    EXPECT_FALSE(Exists("/dev/ttyUSB1")) << "the adapter came back under a new name";
+
+    ASSERT_EQ(AskHost("expect"), "ok");
+    EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
+    EXPECT_EQ(AskHost("stream"), "ok");
 }
 
 }  // namespace
