@@ -13,12 +13,16 @@
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Makes the console show UTF-8 and the system's texts speak the user's
-// language.
+// language. On Windows the console's own code page comes back however the
+// process ends, so that a batch file that called us reads on as before.
 void PrepareConsole();
 
 bool IsTerminal(std::FILE* stream);
 
-// From now until the process ends, an interrupt (Ctrl+C) discards what is
-// still queued on `port` before the process ends with `status`, so that no
-// stray tail of the stream reaches the board later.
-void DiscardQueueOnInterrupt(const PortHandle& port, int status);
+// From now until the process ends, an interrupt (Ctrl+C) stops the transfer
+// at once and discards what is still queued on `port`, so that no stray tail
+// of the stream reaches the board later; then the process ends as an
+// interrupt ends a program (by the signal on POSIX, with
+// STATUS_CONTROL_C_EXIT on Windows), so that a shell loop over several
+// boards stops too.
+void DiscardQueueOnInterrupt(const PortHandle& port);

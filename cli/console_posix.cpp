@@ -12,13 +12,14 @@
 namespace {
 
 int interruptedPort = -1;
-int interruptStatus = 1;
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
     // Only async-signal-safe calls here.
     if (interruptedPort >= 0) ::tcflush(interruptedPort, TCOFLUSH);
     [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text::kInterrupted.data(), text::kInterrupted.size());
-    ::_exit(interruptStatus);
+    // End by the same signal, as the shell expects of an interrupted program.
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
 }
 
 }  // namespace
@@ -35,9 +36,8 @@ bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
 }
 
-void DiscardQueueOnInterrupt(const PortHandle& port, int status) {
+void DiscardQueueOnInterrupt(const PortHandle& port) {
     interruptedPort = Descriptor(port);
-    interruptStatus = status;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     ::sigemptyset(&action.sa_mask);

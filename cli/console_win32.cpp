@@ -1,23 +1,40 @@
 // The command line's surroundings on Windows.
-#include "native.h"  // first: it includes <windows.h> the way we want it
-
 #include <io.h>
+#include <windows.h>  // before shellapi.h, which builds on it
+
 #include <shellapi.h>
 
 #include <clocale>
+#include <cstdlib>
 
 #include "console.h"
+#include "native.h"
 #include "texts.h"
 
 namespace {
 
 HANDLE interruptedPort = INVALID_HANDLE_VALUE;
-int interruptStatus = 1;
+HANDLE writingThread = nullptr;
+UINT savedOutputCodePage = 0;
 
+void RestoreConsole() {
+    // Returns nonzero upon success, 0 upon failure.
+    if (savedOutputCodePage != 0) ::SetConsoleOutputCP(savedOutputCodePage);
+}
+
+// Runs on a thread of its own, while the main thread may wait in WriteFile
+// on a stalled line for up to the write limit.
 BOOL WINAPI OnInterrupt(DWORD) {
+    // The port is not overlapped, so its calls wait behind the pending
+    // write: end that write first. Returns nonzero upon success, 0 upon
+    // failure (nothing was pending).
+    if (writingThread != nullptr) ::CancelSynchronousIo(writingThread);
     if (interruptedPort != INVALID_HANDLE_VALUE) ::PurgeComm(interruptedPort, PURGE_TXABORT | PURGE_TXCLEAR);
     std::fwrite(text::kInterrupted.data(), 1, text::kInterrupted.size(), stderr);
-    ::ExitProcess(static_cast<UINT>(interruptStatus));
+    std::fflush(stderr);
+    RestoreConsole();
+    // As a console program ended by Ctrl+C ends.
+    ::ExitProcess(static_cast<UINT>(STATUS_CONTROL_C_EXIT));
 }
 
 std::string Utf8(const wchar_t* text) {
@@ -42,7 +59,12 @@ std::vector<std::string> Utf8Arguments(int, char**) {
 }
 
 void PrepareConsole() {
-    ::SetConsoleOutputCP(CP_UTF8);
+    // Returns the code page, or 0 where there is no console.
+    savedOutputCodePage = ::GetConsoleOutputCP();
+    if (savedOutputCodePage != 0) {
+        ::SetConsoleOutputCP(CP_UTF8);
+        std::atexit(RestoreConsole);
+    }
     std::setlocale(LC_ALL, "");
 }
 
@@ -50,8 +72,12 @@ bool IsTerminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
-void DiscardQueueOnInterrupt(const PortHandle& port, int status) {
+void DiscardQueueOnInterrupt(const PortHandle& port) {
     interruptedPort = Win32Handle(port);
-    interruptStatus = status;
+    // A real handle of this thread, which does the writing; the pseudo
+    // handle of GetCurrentThread would mean the handler's own thread there.
+    // Returns nonzero upon success, 0 upon failure.
+    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &writingThread, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS);
     ::SetConsoleCtrlHandler(OnInterrupt, TRUE);
 }

@@ -3,9 +3,11 @@
 // window, and the same Czech messages.
 //
 //   ktq51-flash [--port COMn|DEVICE] [--yes] [--timeout S] FILE.hex
+//   ktq51-flash [--port COMn|DEVICE] [--yes] [--timeout S] --erase
 //   ktq51-flash --check FILE.hex
 //   ktq51-flash --stream-out OUT.bin FILE.hex
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +34,7 @@ using Clock = std::chrono::steady_clock;
 
 enum ExitStatus { kDone = 0, kFileRefused = 1, kPortFailed = 2, kTransferFailed = 3, kUsage = 4 };
 
-enum class Mode { Program, Check, StreamOut, Help, Version };
+enum class Mode { Program, Erase, Check, StreamOut, Help, Version };
 
 struct Options {
     Mode mode = Mode::Program;
@@ -48,10 +50,22 @@ std::filesystem::path PathOf(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// Seconds as "0.5" or "0,5", whatever the locale says; nothing when it is no
+// positive number of seconds.
+std::optional<std::chrono::milliseconds> Seconds(std::string text) {
+    std::replace(text.begin(), text.end(), ',', '.');
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error != std::errc() || end != text.data() + text.size() || !(seconds > 0) || seconds > 1e6) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
+}
+
 // The options, or nothing with the reason in `error`.
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
     Options o;
-    bool check = false, stream = false;
+    bool check = false, stream = false, erase = false;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -70,6 +84,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             o.yes = true;
         } else if (a == "--check") {
             check = true;
+        } else if (a == "--erase") {
+            erase = true;
         } else if (a == "--port") {
             const auto v = value("--port");
             if (!v) return std::nullopt;
@@ -83,19 +99,25 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         } else if (a == "--timeout") {
             const auto v = value("--timeout");
             if (!v) return std::nullopt;
-            char* end = nullptr;
-            const double seconds = std::strtod(v->c_str(), &end);
-            if (end == v->c_str() || *end != '\0' || !(seconds > 0) || seconds > 1e6) {
+            o.timeout = Seconds(*v);
+            if (!o.timeout) {
                 error = BadTimeout(*v);
                 return std::nullopt;
             }
-            o.timeout = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
         } else if (a.size() > 1 && a[0] == '-') {
             error = UnknownOption(a);
             return std::nullopt;
         } else {
             files.push_back(a);
         }
+    }
+    if (erase) {
+        if (!files.empty() || check || stream) {
+            error = text::kEraseAlone;
+            return std::nullopt;
+        }
+        o.mode = Mode::Erase;
+        return o;
     }
     if (files.size() != 1) {
         error = files.empty() ? text::kMissingFile : text::kOneFileOnly;
@@ -211,7 +233,7 @@ int Program(const Options& o, const ImageCells& image) {
         return kUsage;
     }
 
-    DiscardQueueOnInterrupt(port, kTransferFailed);
+    DiscardQueueOnInterrupt(port);
     const ProgrammingStream stream = MakeProgrammingStream(image);
     const std::chrono::milliseconds limit = o.timeout.value_or(WriteLimit(timeouts, stream.size()));
     Progress progress(stream.size(), opened.device);
@@ -246,12 +268,20 @@ int main(int argc, char** argv) {
             break;
     }
 
-    auto image = std::make_unique<ImageCells>();
+    auto image = std::make_unique<ImageCells>(ErasedImage());
+    if (options->mode == Mode::Erase) return Program(*options, *image);
     HexResult loaded;
     if (!Load(options->file, *image, loaded)) return kFileRefused;
     switch (options->mode) {
         case Mode::Check: return Check(options->file, *image, loaded);
         case Mode::StreamOut: return StreamOut(options->streamOut, *image);
-        default: return Program(*options, *image);
+        default: break;
     }
+    // A file that puts nothing into the board's window would only erase it:
+    // most likely it was built for another address.
+    if (loaded.summary.windowBytes == 0) {
+        std::fprintf(stderr, "%s\n", EmptyWindowMessage(options->file, loaded.summary).c_str());
+        return kFileRefused;
+    }
+    return Program(*options, *image);
 }

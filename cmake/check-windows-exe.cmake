@@ -1,5 +1,6 @@
 # Checks a cross-built Windows executable: it imports only DLLs that every
-# Windows has (no Qt, no compiler runtime), and it is at most MAX_BYTES.
+# Windows has (no Qt, no compiler runtime), it is at most MAX_BYTES, and it
+# carries the manifest that allows long paths.
 #   cmake -DEXE=programator.exe -DOBJDUMP=x86_64-w64-mingw32-objdump -DMAX_BYTES=n -P check-windows-exe.cmake
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls
@@ -34,4 +35,9 @@ math(EXPR mib "${bytes} / 1048576")
 message(STATUS "size: ${bytes} bytes (${mib} MiB)")
 if(bytes GREATER MAX_BYTES)
     message(SEND_ERROR "${EXE} is ${bytes} bytes, more than ${MAX_BYTES}")
+endif()
+
+file(STRINGS "${EXE}" aware REGEX "longPathAware" LIMIT_COUNT 1)
+if(NOT aware)
+    message(SEND_ERROR "${EXE} has no manifest that allows long paths")
 endif()

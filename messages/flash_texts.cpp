@@ -32,6 +32,19 @@ std::string CannotWrite(const std::string& file) {
     return "Soubor " + file + " nelze zapsat";
 }
 
+std::string EmptyWindowMessage(const std::string& file, const HexSummary& s) {
+    std::string message = file + ": soubor nedává do okna 0x3000–0x3FFF žádná data, do desky by šlo jen prázdné okno. "
+                                 "Nic nebylo odesláno.\n";
+    if (s.dataBytes == 0) {
+        message += "Soubor neobsahuje žádná data.";
+    } else {
+        message += "Jeho data leží na " + HexAddress(s.lowest) + "–" + HexAddress(s.highest) + " (" +
+                   Bytes(static_cast<long long>(s.dataBytes)) +
+                   "): byl program přeložen pro adresu 0x3000 (např. sdcc --code-loc 0x3000)?";
+    }
+    return message + "\nPrázdné okno (vymazání desky) pošle volba --erase.";
+}
+
 std::string CheckReport(const std::string& file, const HexSummary& s, std::size_t programmedCells) {
     static const char* const kRecordNames[] = {
         "data", "konec souboru", "rozšířená segmentová adresa", "počáteční segmentová adresa",

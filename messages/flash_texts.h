@@ -12,6 +12,7 @@ namespace text {
 inline constexpr std::string_view kFlashUsage =
     "Použití:\n"
     "  ktq51-flash [--port COMn|ZAŘÍZENÍ] [--yes] [--timeout S] SOUBOR.hex\n"
+    "  ktq51-flash [--port COMn|ZAŘÍZENÍ] [--yes] [--timeout S] --erase\n"
     "  ktq51-flash --check SOUBOR.hex\n"
     "  ktq51-flash --stream-out VÝSTUP.bin SOUBOR.hex\n"
     "\n"
@@ -23,20 +24,25 @@ inline constexpr std::string_view kFlashUsage =
     "  --port ZAŘÍZENÍ   jiné zařízení: /dev/ttyUSB0 na Linuxu, COM7 ve Windows\n"
     "                    (bez volby --port se použije COM1)\n"
     "  --yes             neptat se před odesláním\n"
-    "  --timeout S       nejdelší doba přenosu v sekundách (jinak 163,85 s)\n"
+    "  --timeout S       nejdelší doba přenosu v sekundách, např. 0.5 nebo 0,5 (jinak 163,85 s)\n"
+    "  --erase           poslat prázdné okno (4096 × FF): vymaže program v desce\n"
     "  --check           jen přečíst soubor a vypsat, co obsahuje; port se neotevře\n"
     "  --stream-out F    zapsat 16384 bajtů, které by se poslaly, do souboru F\n"
     "  --help            tato nápověda\n"
     "  --version         verze\n"
     "\n"
+    "Soubor, který do okna 0x3000–0x3FFF nic nedává, se neposílá.\n"
+    "\n"
     "Návratový kód: 0 hotovo, 1 soubor odmítnut, 2 port nelze otevřít ani nastavit,\n"
-    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno.\n";
+    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno. Ctrl+C program\n"
+    "ukončí jako každé přerušení.\n";
 
 inline constexpr std::string_view kNeedsConfirmation =
     "Odeslání musí potvrdit člověk u terminálu, nebo volba --yes. Nic nebylo odesláno.";
 inline constexpr std::string_view kMissingFile = "chybí soubor HEX";
 inline constexpr std::string_view kOneFileOnly = "zadejte jen jeden soubor HEX";
 inline constexpr std::string_view kCheckAndStreamOut = "--check a --stream-out nejdou spolu";
+inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno: soubor, --check ani --stream-out k ní nepatří";
 
 }  // namespace text
 
@@ -53,6 +59,10 @@ std::string ConfirmPrompt();
 std::string SendingText(std::size_t total, const std::string& device);
 
 std::string CannotWrite(const std::string& file);
+
+// Why a file that puts nothing into 0x3000-0x3FFF is not sent: where its
+// data lies, the likely cause, and how to erase the board on purpose.
+std::string EmptyWindowMessage(const std::string& file, const HexSummary& summary);
 
 // What --check reports of a file that loaded: its records, where its data
 // lies, how much of it is in 0x3000-0x3FFF, and how many window bytes are

@@ -98,6 +98,7 @@ std::string PortAdvice(PortCause cause, const PortName& port) {
         case PortCause::TimedOut:
             return "Linka data nepřijímá: zkontrolujte, že je deska zapnutá a připojená.";
         case PortCause::NoDevice:
+        case PortCause::NoHardware:
         case PortCause::NoPermission:
             return PlatformPortAdvice(cause, port);
         case PortCause::None:

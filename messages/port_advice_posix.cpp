@@ -10,7 +10,7 @@ namespace {
 
 // The serial devices a user is likely to mean: USB adapters by their stable
 // names first, then by their kernel names.
-std::string SerialDevicesHere() {
+std::vector<std::string> SerialDevicesHere() {
     namespace fs = std::filesystem;
     std::vector<std::string> byId, kernel;
     std::error_code error;
@@ -23,11 +23,14 @@ std::string SerialDevicesHere() {
     }
     std::sort(byId.begin(), byId.end());
     std::sort(kernel.begin(), kernel.end());
+    byId.insert(byId.end(), kernel.begin(), kernel.end());
+    return byId;
+}
+
+std::string Listed(const std::vector<std::string>& devices) {
     std::string list;
-    for (const auto* names : {&byId, &kernel}) {
-        for (const std::string& name : *names) list += (list.empty() ? "" : ", ") + name;
-    }
-    return list.empty() ? "žádné" : list;
+    for (const std::string& device : devices) list += (list.empty() ? "" : ", ") + device;
+    return "Sériová zařízení tohoto počítače: " + (list.empty() ? std::string("žádné") : list) + ".";
 }
 
 std::string UserName() {
@@ -38,15 +41,22 @@ std::string UserName() {
 }  // namespace
 
 std::string PlatformPortAdvice(PortCause cause, const PortName& port) {
-    const std::string variable = port.IsMenuPort() ? port.Variable() : PortName::Com(1).Variable();
     switch (cause) {
         case PortCause::NoPermission:
             return "Sériové porty smí otevřít skupina dialout: přidejte se do ní příkazem „sudo usermod -aG "
                    "dialout " +
                    UserName() + "“ a přihlaste se znovu.";
-        case PortCause::NoDevice:
-            return "Sériová zařízení tohoto počítače: " + SerialDevicesHere() + ". Port vyberete proměnnou " +
-                   variable + ", např. " + variable + "=/dev/ttyUSB0.";
+        case PortCause::NoHardware:
+            return "Za tímto portem není žádný obvod: počítač ho jen uvádí. " + Listed(SerialDevicesHere());
+        case PortCause::NoDevice: {
+            const std::vector<std::string> devices = SerialDevicesHere();
+            // A device named directly is chosen by its name, not by a variable.
+            if (!port.IsMenuPort()) return Listed(devices);
+            const std::string variable = port.Variable();
+            if (devices.empty()) return Listed(devices) + " Připojte převodník a vyberte ho proměnnou " + variable + ".";
+            return Listed(devices) + " Port vyberete proměnnou " + variable + ", např. " + variable + "=" +
+                   devices.front() + ".";
+        }
         default:
             break;
     }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a user would get it: builds it, runs lintian
-# (no errors), desktop-file-validate and appstreamcli on what it installs,
+# (no errors), checks that it depends on a Qt platform plugin and that its
+# launcher opens Intel HEX files, runs desktop-file-validate and appstreamcli
+# on what it installs,
 # then unpacks it into a scratch folder and starts the unpacked program
 # headless with a HEX file, COM1 being the unpacked board simulator: it must
 # load the file and end cleanly. Any failure ends the script non-zero.
@@ -19,8 +21,16 @@ simulator=''
 trap '[[ -n $simulator ]] && kill "$simulator" 2>/dev/null; rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 
+echo "== dependencies, launcher, file type"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+grep -qw 'qt6-qpa-plugins' <<<"$depends" || { echo "ERROR: Depends has no Qt platform plugin" >&2; exit 1; }
+desktop=$root/usr/share/applications/cz.ktq51.Programator.desktop
+grep -qx 'MimeType=text/x-ihex;' "$desktop" || { echo "ERROR: the launcher names no MimeType" >&2; exit 1; }
+grep -q 'type="text/x-ihex"' "$root/usr/share/mime/packages/cz.ktq51.Programator.xml" ||
+    { echo "ERROR: the package does not define text/x-ihex" >&2; exit 1; }
 echo "== desktop-file-validate, appstreamcli"
-desktop-file-validate "$root/usr/share/applications/cz.ktq51.Programator.desktop"
+desktop-file-validate "$desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/cz.ktq51.Programator.metainfo.xml" 2>&1 |
     grep -v 'root privileges'
 

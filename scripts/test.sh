@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh clang libclang-rt-dev
+scripts/deps.sh clang libclang-rt-dev locales
 
 export QT_QPA_PLATFORM=offscreen
 for preset in default asan fuzz; do

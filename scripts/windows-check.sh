@@ -15,6 +15,16 @@ cmake --build --preset default --target wine_harness ktq51-sim
 
 scripts/windows-build.sh -DKTQ_WERROR=ON -DKTQ_WINE_HARNESS="$PWD/build/default/tests/wine_harness"
 
+# On Windows itself there is neither Debian's translations folder nor, often,
+# makensis: the build must configure without them.
+echo "== configuring without Qt's Czech translations and without makensis"
+KTQ_QT_MINGW=$(scripts/qt-mingw.sh 2>/dev/null | tail -n1)
+export KTQ_QT_MINGW
+rm -rf build/mingw-bare
+cmake --preset mingw -B build/mingw-bare -DKTQ_BUILD_TESTS=OFF -DKTQ_QT_TRANSLATIONS_DIR=/nonexistent \
+      -DKTQ_MAKENSIS=/nonexistent/makensis >/dev/null
+rm -rf build/mingw-bare
+
 # A private Wine prefix inside the build folder, no display, no debug output,
 # and no menu entries on this machine for the shortcuts the installer makes.
 export WINEPREFIX="$PWD/build/mingw/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"

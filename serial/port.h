@@ -74,6 +74,7 @@ enum class PortCause {
     None,          // no error
     Other,
     NoDevice,      // no such device or port
+    NoHardware,    // a built-in port the system lists, with no UART behind it
     NoPermission,  // the user may not open it
     InUse,         // another program holds it
     Gone,          // the device vanished (unplugged) after it was open

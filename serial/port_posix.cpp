@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "departures.h"
@@ -21,6 +23,18 @@ using Clock = std::chrono::steady_clock;
 // The longest single sleep while the line is full. A wake-up that never
 // comes then costs at most this much, not the whole limit.
 constexpr std::chrono::milliseconds kPollSlice{100};
+
+// Whether `device` is a built-in UART that the kernel lists with no
+// hardware behind it (type 0, "unknown"): such a port opens, and then every
+// call fails with EIO. Read from sysfs; the device is not touched.
+bool UartWithoutHardware(const std::string& device) {
+    std::error_code error;
+    const std::string name = std::filesystem::canonical(device, error).filename().string();
+    if (error || !name.starts_with("ttyS")) return false;
+    std::ifstream type("/sys/class/tty/" + name + "/type");
+    int code = -1;
+    return (type >> code) && code == 0;
+}
 
 PortCause OpenCauseOf(int error) {
     switch (error) {
@@ -101,8 +115,10 @@ std::string SystemPath(const std::string& device) {
 }
 
 OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {
-    auto fail = [](PortFailure failure, int error) {
-        return OpenResult{failure, OpenCauseOf(error), {}, std::strerror(error), {}};
+    auto fail = [&device](PortFailure failure, int error) {
+        const PortCause cause =
+            error == EIO && UartWithoutHardware(device) ? PortCause::NoHardware : OpenCauseOf(error);
+        return OpenResult{failure, cause, {}, std::strerror(error), {}};
     };
     if (device.empty()) return fail(PortFailure::CannotOpen, ENOENT);
 

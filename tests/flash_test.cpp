@@ -2,9 +2,13 @@
 // board simulator or a stalled pseudo-terminal at the other end.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <QAction>
 #include <QDir>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -26,13 +30,18 @@ using namespace std::chrono_literals;
 const QString kData = QStringLiteral(KTQ_TEST_DATA_DIR);
 
 struct Outcome {
-    int status = -1;
+    int status = -1;  // -1: ended by a signal, or not within the limit
     QString out, err;
 };
 
-// Runs ktq51-flash with stdin closed (not a terminal), within `limit`.
-Outcome Flash(const QStringList& arguments, std::chrono::milliseconds limit = 20s) {
+// Runs ktq51-flash with stdin closed (not a terminal), within `limit`, with
+// `environment` added to this process's.
+Outcome Flash(const QStringList& arguments, std::chrono::milliseconds limit = 20s,
+              const QStringList& environment = {}) {
     QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable : environment) env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    process.setProcessEnvironment(env);
     process.setStandardInputFile(QProcess::nullDevice());
     process.start(QStringLiteral(KTQ_FLASH), arguments);
     Outcome run;
@@ -46,6 +55,22 @@ Outcome Flash(const QStringList& arguments, std::chrono::milliseconds limit = 20
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// The Czech locale compiled into `dir` (glibc's localedef; no root needed),
+// as LOCPATH and LC_ALL for a child; empty when it cannot be made, or when
+// it would not put a decimal comma, which is what made strtod refuse "0.5".
+QStringList CzechLocale(const QTemporaryDir& dir) {
+    QProcess::execute(QStringLiteral("localedef"),
+                      {"-i", "cs_CZ", "-f", "UTF-8", dir.filePath(QStringLiteral("cs_CZ.UTF-8"))});
+    const QStringList environment{"LOCPATH=" + dir.path(), QStringLiteral("LC_ALL=cs_CZ.UTF-8")};
+    QProcess locale;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable : environment) env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    locale.setProcessEnvironment(env);
+    locale.start(QStringLiteral("locale"), {"-k", "decimal_point"});
+    locale.waitForFinished();
+    return locale.readAllStandardOutput().contains("decimal_point=\",\"") ? environment : QStringList{};
 }
 
 std::vector<unsigned char> FileBytes(const QString& path) {
@@ -88,16 +113,37 @@ TEST(Flash, EachFailureHasItsStatusAndMessage) {
     EXPECT_EQ(run.status, 4);
     EXPECT_TRUE(TestPort(2).Read(1, 200ms).empty()) << "bytes were sent without a confirmation";
 
-    // A stalled line: status 3 within the limit given.
+    // A stalled line: status 3 within the limit given, the limit read
+    // alike whatever the locale's decimal separator.
     PtyPair stalled;
     stalled.Stall();
-    const auto start = std::chrono::steady_clock::now();
-    run = Flash({"--port", QString::fromStdString(stalled.path()), "--yes", "--timeout", "0.5",
-                 kData + "/sdcc_blink.hex"},
-                10s);
-    EXPECT_EQ(run.status, 3) << run.err.toStdString();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_TRUE(run.err.contains("Chyba pri odesílání\nOdesláno ")) << run.err.toStdString();
+    QTemporaryDir locales;
+    const QStringList czech = CzechLocale(locales);
+    ASSERT_FALSE(czech.isEmpty()) << "the Czech locale could not be made (package locales)";
+    for (const char* timeout : {"0.5", "0,5"}) {
+        const auto start = std::chrono::steady_clock::now();
+        run = Flash({"--port", QString::fromStdString(stalled.path()), "--yes", "--timeout", timeout,
+                     kData + "/sdcc_blink.hex"},
+                    10s, czech);
+        EXPECT_EQ(run.status, 3) << timeout << ": " << run.err.toStdString();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        EXPECT_TRUE(run.err.contains("Chyba pri odesílání\nOdesláno ")) << run.err.toStdString();
+    }
+
+    // A file that puts nothing into 0x3000-0x3FFF is not sent: it says where
+    // its data lies. --erase sends the erased window on purpose.
+    run = Flash({"--port", QString::fromStdString(TestPort(2).path()), "--yes", kData + "/sdcc_blink_at_0.hex"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("Jeho data leží na 0x0000–")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("--code-loc 0x3000")) << run.err.toStdString();
+    EXPECT_TRUE(TestPort(2).Read(1, 200ms).empty()) << "a file with nothing in the window was sent";
+    std::vector<std::uint8_t> erased;
+    std::thread reader([&] { erased = TestPort(2).Read(kStreamBytes); });
+    run = Flash({"--port", QString::fromStdString(TestPort(2).path()), "--yes", "--erase"});
+    reader.join();
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const ProgrammingStream blank = MakeProgrammingStream(ErasedImage());
+    EXPECT_EQ(erased, (std::vector<std::uint8_t>(blank.begin(), blank.end())));
 
     // Usage.
     EXPECT_EQ(Flash({"--frobnicate", kData + "/sdcc_blink.hex"}).status, 4);
@@ -105,6 +151,28 @@ TEST(Flash, EachFailureHasItsStatusAndMessage) {
     run = Flash({"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.contains(KTQ_VERSION));
+}
+
+// Ctrl+C on a stalled line: the process ends at once, by SIGINT, as a shell
+// loop over several boards expects.
+TEST(Flash, InterruptEndsTheProcessBySigint) {
+    PtyPair stalled;
+    stalled.Stall();
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QStringLiteral(KTQ_FLASH), {"--port", QString::fromStdString(stalled.path()), "--yes",
+                                               kData + "/sdcc_blink.hex"});
+    ASSERT_TRUE(process.waitForStarted());
+    // Sending has begun once the first progress line is out.
+    for (int i = 0; i < 100 && !process.readAllStandardError().contains("Odesílám"); ++i) {
+        process.waitForReadyRead(100);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "it ended by exit " << process.exitCode();
+    EXPECT_EQ(process.exitCode(), SIGINT) << "ended by another signal";
 }
 
 TEST(Flash, CheckTellsWhatTheFileHolds) {

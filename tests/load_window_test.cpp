@@ -20,6 +20,7 @@
 #include "fake_toolkit.h"
 #include "grid_layout.h"
 #include "memimage.h"
+#include "system_texts.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST_F(LoadTest, MissingFileNamesTheFileAndTheReason) {
     Open(form, kData + "/does-not-exist.hex");
     ASSERT_EQ(toolkit.boxes.size(), 1u);
     EXPECT_EQ(toolkit.boxes[0].text, "Soubor " + QDir::toNativeSeparators(kData + "/does-not-exist.hex") +
-                                         " nelze otevřít:\n" + QString::fromUtf8(std::strerror(ENOENT)));
+                                         " nelze otevřít:\n" + QString::fromStdString(NoSuchFileText()));
     EXPECT_TRUE(MemImage == loaded);
     ExpectGridShowsImage(form);
 }

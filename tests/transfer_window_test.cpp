@@ -219,7 +219,11 @@ TEST_F(ProgramTest, ReopenThatFailsIsReportedAndTheProgramGoesOn) {
     toolkit.answers = {ModalResult::Yes, ModalResult::OK};
     form.Programuj1->trigger();
     ASSERT_EQ(toolkit.boxes.size(), 2u);
-    EXPECT_TRUE(toolkit.boxes[1].text.startsWith("COM nelze otevřít\n")) << toolkit.boxes[1].text.toStdString();
+    // Wine opens a mapped port whose device is missing, and fails on the
+    // first communications call: a line error there.
+    const QString& box = toolkit.boxes[1].text;
+    EXPECT_TRUE(box.startsWith("COM nelze otevřít\n") || (UnderWine() && box.startsWith("Chyba linky\n")))
+        << box.toStdString();
     EXPECT_EQ(toolkit.boxes[1].kind, MsgKind::Error);
     EXPECT_EQ(toolkit.boxes[1].buttons, mbOK);
     EXPECT_TRUE(form.Informace->text().isEmpty());

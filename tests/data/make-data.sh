@@ -13,6 +13,11 @@ cp blink.c "$work/"
 (cd "$work" && sdcc -mmcs51 --code-loc 0x3000 blink.c >/dev/null)
 cp "$work/blink.ihx" sdcc_blink.ihx
 packihx sdcc_blink.ihx > sdcc_blink.hex 2>/dev/null
+# The same program built without --code-loc: SDCC's default, code at 0x0000,
+# so nothing lands in the board's window.
+mkdir "$work/at0" && cp blink.c "$work/at0/"
+(cd "$work/at0" && sdcc -mmcs51 blink.c >/dev/null)
+packihx "$work/at0/blink.ihx" > sdcc_blink_at_0.hex 2>/dev/null
 
 # Deterministic binaries: 1000 bytes and a full 4096-byte window.
 python3 -c 'import sys; sys.stdout.buffer.write(bytes((i * 37 + 11) % 256 for i in range(1000)))' > "$work/part.bin"

@@ -608,6 +608,17 @@ TEST(Drivers, UartThatCannotRun19200IsALineErrorNamingTheSpeed) {
     EXPECT_EQ(uart->Count(), 0u) << "bytes were sent on a line that is not set up";
 }
 
+// A built-in port that the kernel lists with no UART behind it (the guest's
+// ttyS2): it is named as such, with the devices there are, not as a bare
+// input/output error.
+TEST(Drivers, BuiltInPortWithoutHardwareIsNamedSo) {
+    const Guest::Result r = guest->Run(FlashCommand("/dev/ttyS2"), 60s);
+    std::printf("%s", r.output.c_str());
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find("Za tímto portem není žádný obvod"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("/dev/ttyUSB0"), std::string::npos) << "the adapter is not offered";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -1,0 +1,100 @@
+// The Linux port listing over a copy of a machine's sysfs and /dev: the
+// driver check's guest (an FTDI adapter, two UARTs, two built-in ports with
+// no UART behind them), and what the guest cannot make, written by hand (a
+// CDC-ACM board, a CH340, udev's /dev/serial/by-id links).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "port_list.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Rebuilds the entries of `listing` ("path|link|target" or "path|file|text"
+// a line; paths under /dev/ go to `dev`, the others to `sys`).
+void Rebuild(const fs::path& listing, const fs::path& sys, const fs::path& dev) {
+    std::ifstream in(listing);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t a = line.find('|'), b = line.find('|', a + 1);
+        const std::string path = line.substr(0, a), kind = line.substr(a + 1, b - a - 1), value = line.substr(b + 1);
+        const fs::path at = path.starts_with("/dev/") ? dev / path.substr(5) : sys / path;
+        fs::create_directories(at.parent_path());
+        if (kind == "link") {
+            fs::create_symlink(value, at);
+        } else {
+            std::ofstream(at) << value << '\n';
+        }
+    }
+}
+
+class PortListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() / ("ktq51-sysfs-" + std::to_string(::getpid()));
+        fs::remove_all(root_);
+        for (const char* listing : {"guest.txt", "by-hand.txt"}) {
+            Rebuild(fs::path(KTQ_TEST_DATA_DIR) / "sysfs" / listing, root_ / "sys", root_ / "dev");
+        }
+    }
+    void TearDown() override { fs::remove_all(root_); }
+    fs::path root_;
+};
+
+TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWithoutHardware) {
+    const std::string dev = (root_ / "dev").string();
+    const std::vector<PortInfo> ports = ListPortsUnder(root_ / "sys", root_ / "dev");
+    const struct {
+        const char* name;
+        const char* description;
+        const char* manufacturer;
+        const char* vidPid;
+        const char* serial;
+        const char* stable;
+        bool usb;
+    } expected[] = {
+        {"ttyACM0", "Arduino Uno", "Arduino (www.arduino.cc)", "2341:0043", "85734323231351E0E1C1",
+         "usb-Arduino__www.arduino.cc__Arduino_Uno_85734323231351E0E1C1-if00", true},
+        {"ttyUSB0", "QEMU USB SERIAL", "QEMU", "0403:6001", "1-0000:00:02.0-1",
+         "usb-QEMU_QEMU_USB_SERIAL_1-0000:00:02.0-1-if00-port0", true},
+        {"ttyUSB10", "USB2.0-Serial", "", "1a86:7523", "", "", true},
+        {"ttyS0", "", "", "", "", "", false},
+        {"ttyS1", "", "", "", "", "", false},
+    };
+    ASSERT_EQ(ports.size(), std::size(expected)) << "ttyS2 and ttyS3 have no UART: they are no ports";
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const auto& e = expected[i];
+        const PortInfo& p = ports[i];
+        EXPECT_EQ(p.name, dev + "/" + e.name);
+        EXPECT_EQ(p.device, p.name);
+        EXPECT_EQ(p.description, e.description) << e.name;
+        EXPECT_EQ(p.manufacturer, e.manufacturer) << e.name;
+        EXPECT_EQ(p.vidPid, e.vidPid) << e.name;
+        EXPECT_EQ(p.serial, e.serial) << e.name;
+        EXPECT_EQ(p.stableName, *e.stable ? dev + "/serial/by-id/" + e.stable : "") << e.name;
+        EXPECT_EQ(p.usb, e.usb) << e.name;
+    }
+
+    // A port is found by its device or by its stable name.
+    EXPECT_EQ(FindPort(ports, dev + "/ttyUSB0"), &ports[1]);
+    EXPECT_EQ(FindPort(ports, ports[0].stableName), &ports[0]);
+    EXPECT_EQ(FindPort(ports, dev + "/ttyS2"), nullptr);
+}
+
+TEST(PortOrderTest, AdaptersFirstThenNamesAsAPersonReadsThem) {
+    const PortInfo com10{"COM10", "COM10", "", "", "", "", "", true};
+    const PortInfo com2{"COM2", "COM2", "", "", "", "", "", true};
+    const PortInfo com1{"COM1", "COM1", "", "", "", "", "", false};
+    EXPECT_TRUE(ListedBefore(com2, com10));
+    EXPECT_FALSE(ListedBefore(com10, com2));
+    EXPECT_TRUE(ListedBefore(com10, com1)) << "a USB adapter comes before a built-in port";
+}
+
+}  // namespace
