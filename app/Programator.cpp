@@ -54,7 +54,8 @@ constexpr std::chrono::milliseconds kPortWatchInterval{250};
 
 }  // namespace
 
-TForm1::TForm1(Toolkit& toolkit, QWidget* parent) : QMainWindow(parent), toolkit_(toolkit) {
+TForm1::TForm1(Toolkit& toolkit, PortLister ports, QWidget* parent)
+    : QMainWindow(parent), toolkit_(toolkit), listPorts_(std::move(ports)) {
     setObjectName("Form1");
     setWindowTitle(Q(text::kWindowTitle));
     QIcon icon;
@@ -193,16 +194,32 @@ ModalResult TForm1::ShowMessageBox(const QString& text, MsgKind kind, MsgButtons
 
 void TForm1::Init() {
     LabelGrid(*SDataCells);
+    starting_ = true;
     OpenComPort(0);
+    starting_ = false;
 }
 
 void TForm1::Fatal(const QString& text, MsgKind kind) {
+    // At start, a USB adapter the machine has may stand in for COM1; a
+    // built-in port never: it may be the machine's own console.
+    if (starting_) {
+        for (const PortInfo& port : listPorts_()) {
+            if (!port.usb || FindPort({port}, selectedPort_.Device()) != nullptr) continue;
+            if (ShowMessageBox(text + '\n' + Q(UseAdapterInstead(port)), kind, mbYes | mbNo) == ModalResult::Yes &&
+                SelectOtherPort(port)) {
+                return;
+            }
+            std::exit(1);
+        }
+    }
     ShowMessageBox(text, kind, mbYes);
     std::exit(1);
 }
 
 void TForm1::OpenComPort(std::uint8_t index) {
     selectedPort_ = PortName::Com(index + 1);
+    selectedLabel_ = selectedPort_.Name();
+    selectedOther_.reset();
     const OpenResult result = OpenPort(selectedPort_, ComHandle, ComState, ComTimeouts);
     if (result.ok()) return;
     Fatal(Q(PortOpenMessage(result, selectedPort_)),
@@ -212,8 +229,37 @@ void TForm1::OpenComPort(std::uint8_t index) {
 void TForm1::SelectPort(int number) {
     QAction* const items[] = {port1, port2, port3, port4, port5};
     for (int n = 1; n <= kMenuPorts; ++n) items[n - 1]->setEnabled(n != number);
+    for (QAction* item : otherPorts) item->setEnabled(true);
     ComHandle.Close();
     OpenComPort(static_cast<std::uint8_t>(number - 1));
+}
+
+bool TForm1::SelectOtherPort(const PortInfo& port) {
+    const PortName name = PortName::Device(port.device);
+    PortHandle opened;
+    CommStateRecord state{};
+    CommTimeouts timeouts;
+    const OpenResult result = OpenPort(name, opened, state, timeouts);
+    if (!result.ok()) {
+        ShowMessageBox(Q(PortOpenMessage(result, name)), MsgKind::Error, mbOK);
+        return false;
+    }
+    ComHandle = std::move(opened);
+    ComState = state;
+    ComTimeouts = timeouts;
+    selectedPort_ = name;
+    selectedLabel_ = PortLabel(port);
+    selectedOther_ = port;
+    MarkPortInUse();
+    return true;
+}
+
+void TForm1::MarkPortInUse() {
+    QAction* const items[] = {port1, port2, port3, port4, port5};
+    for (int n = 1; n <= kMenuPorts; ++n) items[n - 1]->setEnabled(selectedOther_ || selectedPort_.Number() != n);
+    for (QAction* item : otherPorts) {
+        item->setEnabled(!selectedOther_ || item->data().toString() != Q(selectedOther_->device));
+    }
 }
 
 void TForm1::LetGoOfAVanishedPort() {
@@ -299,8 +345,36 @@ void TForm1::dropEvent(QDropEvent* event) {
 }
 
 void TForm1::ShowPortDevices() {
+    std::vector<PortInfo> ports = listPorts_();
     QAction* const items[] = {port1, port2, port3, port4, port5};
-    for (int n = 1; n <= kMenuPorts; ++n) items[n - 1]->setToolTip(Q(SystemPath(PortName::Com(n).Device())));
+    std::vector<bool> behindComItem(ports.size(), false);
+    for (int n = 1; n <= kMenuPorts; ++n) {
+        const std::string device = PortName::Com(n).Device();
+        const PortInfo* found = FindPort(ports, device);
+        items[n - 1]->setToolTip(Q(found != nullptr ? PortLabel(*found) : NothingConnected(device)));
+        if (found != nullptr) behindComItem[static_cast<std::size_t>(found - ports.data())] = true;
+    }
+    // The port in use stays in the menu, even when it is no longer found.
+    if (selectedOther_ && FindPort(ports, selectedOther_->device) == nullptr) {
+        ports.push_back(*selectedOther_);
+        behindComItem.push_back(false);
+    }
+
+    for (QAction* item : otherPorts) delete item;
+    otherPorts.clear();
+    QAction* separator = Nastaven1->findChild<QAction*>(QStringLiteral("otherPortsSeparator"));
+    delete separator;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        if (behindComItem[i]) continue;
+        if (otherPorts.isEmpty()) Nastaven1->addSeparator()->setObjectName(QStringLiteral("otherPortsSeparator"));
+        const PortInfo port = ports[i];
+        QAction* item = Nastaven1->addAction(Q(PortLabel(port)));
+        item->setData(Q(port.device));
+        item->setToolTip(Q(port.stableName.empty() ? SystemPath(port.device) : port.stableName));
+        connect(item, &QAction::triggered, this, [this, port] { RunCommand([this, port] { SelectOtherPort(port); }); });
+        otherPorts.append(item);
+    }
+    MarkPortInUse();
 }
 
 void TForm1::Konec1Click() {
@@ -332,7 +406,8 @@ void TForm1::Programuj1Click() {
     WriteResult result;
     transferring_ = true;
     try {
-        toolkit_.RunWithProgress(this, stream.size(), [&](const std::function<void(std::size_t)>& progress) {
+        toolkit_.RunWithProgress(this, stream.size(), Q(ProgressPortText(selectedLabel_)),
+                                 [&](const std::function<void(std::size_t)>& progress) {
             result = WritePort(ComHandle, stream, limit, progress);
         });
     } catch (...) {

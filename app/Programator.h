@@ -8,9 +8,13 @@
 #include <QUrl>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "Toolkit.h"
 #include "memimage.h"
+#include "port_list.h"
 #include "port_name.h"
 
 class QAction;
@@ -23,12 +27,17 @@ class QMenuBar;
 class QTableView;
 class GridModel;
 
+// What the window learns of the machine's serial ports from: ListPorts,
+// or a list that a test gives.
+using PortLister = std::function<std::vector<PortInfo>()>;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // Builds the window and runs Init. The toolkit shows every message box
-    // and dialog; it must outlive the window.
-    explicit TForm1(Toolkit& toolkit, QWidget* parent = nullptr);
+    // and dialog; it must outlive the window. The ports found by `ports`
+    // are offered in the Nastavení menu beside COM1..COM5.
+    explicit TForm1(Toolkit& toolkit, PortLister ports = ListPorts, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Runs one command; an exception that leaves it is reported in a modal
@@ -65,6 +74,9 @@ public:
     QAction* port3;
     QAction* port4;
     QAction* port5;
+    // Below a separator, one item for each other port found, as the menu
+    // last showed them.
+    QList<QAction*> otherPorts;
 
     // Loads `file` exactly as Otevřít would load it when chosen in its dialog.
     void OpenFile(const QString& file);
@@ -94,19 +106,33 @@ protected:
 private:
     // Makes the whole window, frame included, the layout's size.
     void FitFrame();
-    // Sets each port item's tooltip to the device it opens now.
+    // Reads the machine's ports again: each COM item's tooltip says what is
+    // there, and the other ports get items of their own.
     void ShowPortDevices();
+    // Switches to a port found beside COM1..COM5. The port is opened first:
+    // if that fails, a box says why, and the port in use stays. True when
+    // it is the port in use now.
+    bool SelectOtherPort(const PortInfo& port);
+    // Marks the item of the port in use: greyed, the others not.
+    void MarkPortInUse();
     // Closes the port in use when its device has gone (not mid-transfer).
     void LetGoOfAVanishedPort();
     void SelectPort(int number);
-    [[noreturn]] void Fatal(const QString& text, MsgKind kind);
+    // A port that cannot be opened at start or when chosen ends the program;
+    // at start, a USB adapter that the machine has is offered first, and
+    // Fatal returns when the user takes it.
+    void Fatal(const QString& text, MsgKind kind);
     void BuildMenu();
     void BuildControls();
     QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
                         void (TForm1::*handler)());
 
     Toolkit& toolkit_;
+    PortLister listPorts_;
     PortName selectedPort_ = PortName::Com(1);  // the port chosen last (COM1 at start)
+    std::string selectedLabel_ = "COM1";        // how the user chose it, for the progress box
+    std::optional<PortInfo> selectedOther_;    // the port found beside COM1..COM5 that is in use
+    bool starting_ = false;                    // Init is opening COM1
     QString lastFolder_;         // of the last file opened or dropped in this run
     bool transferring_ = false;  // the window must not close mid-transfer
     bool frameFitted_ = false;

@@ -31,13 +31,17 @@ QMessageBox::Icon IconFor(MsgKind kind) {
 // A modal progress box without a cancel button that only its owner closes.
 class ProgressBox : public QDialog {
 public:
-    ProgressBox(QWidget* parent, std::size_t total) : QDialog(parent), total_(total) {
+    ProgressBox(QWidget* parent, std::size_t total, const QString& heading) : QDialog(parent), total_(total) {
         setObjectName("ProgressBox");
         setWindowTitle(Q(text::kWindowTitle));
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         setModal(true);
         auto* layout = new QVBoxLayout(this);
+        auto* port = new QLabel(heading, this);
+        port->setObjectName("ProgressPort");
+        layout->addWidget(port);
         text_ = new QLabel(this);
+        text_->setObjectName("ProgressText");
         bar_ = new QProgressBar(this);
         bar_->setRange(0, static_cast<int>(total));
         layout->addWidget(text_);
@@ -77,8 +81,9 @@ private:
 
 }  // namespace
 
-void QtToolkit::RunWithProgress(QWidget* parent, std::size_t total, const ProgressJob& job) {
-    ProgressBox box(parent, total);
+void QtToolkit::RunWithProgress(QWidget* parent, std::size_t total, const QString& heading,
+                                const ProgressJob& job) {
+    ProgressBox box(parent, total, heading);
     std::atomic<std::size_t> done{0};
     std::exception_ptr failure;
 

@@ -45,10 +45,12 @@ public:
                                                      const OpenDialogOptions& options) = 0;
 
     // Runs `job` on a worker thread behind a modal progress indication of
-    // `total` units, which cannot be cancelled; the window keeps painting and
-    // takes no other command meanwhile. Returns when the job has ended; an
-    // exception from the job is rethrown here.
-    virtual void RunWithProgress(QWidget* parent, std::size_t total, const ProgressJob& job) = 0;
+    // `total` units, headed by `heading` (which port), which cannot be
+    // cancelled; the window keeps painting and takes no other command
+    // meanwhile. Returns when the job has ended; an exception from the job
+    // is rethrown here.
+    virtual void RunWithProgress(QWidget* parent, std::size_t total, const QString& heading,
+                                 const ProgressJob& job) = 0;
 };
 
 class QtToolkit : public Toolkit {
@@ -57,5 +59,6 @@ public:
                            MsgButtons buttons) override;
     std::optional<QString> ExecuteOpenDialog(QWidget* parent,
                                              const OpenDialogOptions& options) override;
-    void RunWithProgress(QWidget* parent, std::size_t total, const ProgressJob& job) override;
+    void RunWithProgress(QWidget* parent, std::size_t total, const QString& heading,
+                         const ProgressJob& job) override;
 };

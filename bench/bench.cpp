@@ -22,6 +22,7 @@
 #include "Programator.h"
 #include "hexfile.h"
 #include "memimage.h"
+#include "port_list.h"
 #include "pty_pair.h"
 #include "transfer.h"
 
@@ -56,6 +57,17 @@ void BM_LoadHexFile(benchmark::State& state, const std::string& file) {
 }
 BENCHMARK_CAPTURE(BM_LoadHexFile, full_window_srec, std::string("srec_full.hex"));
 BENCHMARK_CAPTURE(BM_LoadHexFile, all_16384_cells, std::string("srec_all_cells.hex"));
+
+// --- 1b. Listing the machine's serial ports (target: at most 20 ms) --------
+// It reads sysfs only: no device is opened, the console line included.
+
+void BM_ListPorts(benchmark::State& state) {
+    for (auto _ : state) {
+        const std::vector<PortInfo> ports = ListPorts();
+        benchmark::DoNotOptimize(ports.data());
+    }
+}
+BENCHMARK(BM_ListPorts)->Unit(benchmark::kMillisecond);
 
 // --- 2. The grid, shown (offscreen) ---------------------------------------
 

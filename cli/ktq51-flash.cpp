@@ -6,6 +6,7 @@
 //   ktq51-flash [--port COMn|DEVICE] [--yes] [--timeout S] --erase
 //   ktq51-flash --check FILE.hex
 //   ktq51-flash --stream-out OUT.bin FILE.hex
+//   ktq51-flash --list
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -26,6 +27,7 @@
 #include "messages.h"
 #include "native.h"
 #include "port.h"
+#include "port_list.h"
 #include "transfer.h"
 
 namespace {
@@ -34,12 +36,13 @@ using Clock = std::chrono::steady_clock;
 
 enum ExitStatus { kDone = 0, kFileRefused = 1, kPortFailed = 2, kTransferFailed = 3, kUsage = 4 };
 
-enum class Mode { Program, Erase, Check, StreamOut, Help, Version };
+enum class Mode { Program, Erase, Check, StreamOut, List, Help, Version };
 
 struct Options {
     Mode mode = Mode::Program;
     PortName port = PortName::Com(1);
     bool portGiven = false;
+    bool autoPort = false;  // --port auto: the only USB adapter
     bool yes = false;
     std::optional<std::chrono::milliseconds> timeout;
     std::string streamOut;
@@ -80,6 +83,9 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         } else if (a == "--version") {
             o.mode = Mode::Version;
             return o;
+        } else if (a == "--list") {
+            o.mode = Mode::List;
+            return o;
         } else if (a == "--yes" || a == "-y") {
             o.yes = true;
         } else if (a == "--check") {
@@ -91,6 +97,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             if (!v) return std::nullopt;
             o.port = PortName::Parse(*v);
             o.portGiven = true;
+            o.autoPort = *v == "auto";
         } else if (a == "--stream-out") {
             const auto v = value("--stream-out");
             if (!v) return std::nullopt;
@@ -215,10 +222,31 @@ bool Confirmed() {
     return answer == "a" || answer == "A" || answer == "ano" || answer == "Ano";
 }
 
-int Program(const Options& o, const ImageCells& image) {
+int List() {
+    for (const PortInfo& port : ListPorts()) std::printf("%s\n", PortListLine(port).c_str());
+    return kDone;
+}
+
+// --port auto: the only USB adapter; nothing, with the ports there are, when
+// there is none or more than one.
+std::optional<PortName> OnlyAdapter() {
+    const std::vector<PortInfo> ports = ListPorts();
+    const auto adapters = std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.usb; });
+    if (adapters == 1) return PortName::Device(ports.front().device);  // adapters come first
+    std::fprintf(stderr, "%s\n", std::string(adapters == 0 ? text::kNoAdapter : text::kSeveralAdapters).c_str());
+    for (const PortInfo& port : ports) std::fprintf(stderr, "%s\n", PortListLine(port).c_str());
+    return std::nullopt;
+}
+
+int Program(Options o, const ImageCells& image) {
     if (!o.yes && !IsTerminal(stdin)) {
         std::fprintf(stderr, "%s\n", std::string(text::kNeedsConfirmation).c_str());
         return kUsage;
+    }
+    if (o.autoPort) {
+        const std::optional<PortName> adapter = OnlyAdapter();
+        if (!adapter) return kPortFailed;
+        o.port = *adapter;
     }
     PortHandle port;
     CommStateRecord state{};
@@ -264,6 +292,8 @@ int main(int argc, char** argv) {
         case Mode::Version:
             std::puts("ktq51-flash (Programator KTQ-51) verze " KTQ_VERSION);
             return kDone;
+        case Mode::List:
+            return List();
         default:
             break;
     }

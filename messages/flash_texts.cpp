@@ -45,6 +45,14 @@ std::string EmptyWindowMessage(const std::string& file, const HexSummary& s) {
     return message + "\nPrázdné okno (vymazání desky) pošle volba --erase.";
 }
 
+std::string PortListLine(const PortInfo& port) {
+    std::string line;
+    for (const std::string* field : {&port.name, &port.description, &port.vidPid, &port.serial, &port.stableName}) {
+        line += (line.empty() ? "" : "\t") + (field->empty() ? std::string("-") : *field);
+    }
+    return line;
+}
+
 std::string CheckReport(const std::string& file, const HexSummary& s, std::size_t programmedCells) {
     static const char* const kRecordNames[] = {
         "data", "konec souboru", "rozšířená segmentová adresa", "počáteční segmentová adresa",

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "hexfile.h"
+#include "port_list.h"
 
 namespace text {
 
@@ -23,6 +24,9 @@ inline constexpr std::string_view kFlashUsage =
     "  --port COMn       COM1 až COM5 jako v okně programátoru (i s proměnnou KTQ51_COMn)\n"
     "  --port ZAŘÍZENÍ   jiné zařízení: /dev/ttyUSB0 na Linuxu, COM7 ve Windows\n"
     "                    (bez volby --port se použije COM1)\n"
+    "  --port auto       jediný připojený převodník USB\n"
+    "  --list            vypsat sériové porty počítače: název, popis, VID:PID,\n"
+    "                    sériové číslo, stálý název; nic se neotevře\n"
     "  --yes             neptat se před odesláním\n"
     "  --timeout S       nejdelší doba přenosu v sekundách, např. 0.5 nebo 0,5 (jinak 163,85 s)\n"
     "  --erase           poslat prázdné okno (4096 × FF): vymaže program v desce\n"
@@ -42,6 +46,9 @@ inline constexpr std::string_view kNeedsConfirmation =
 inline constexpr std::string_view kMissingFile = "chybí soubor HEX";
 inline constexpr std::string_view kOneFileOnly = "zadejte jen jeden soubor HEX";
 inline constexpr std::string_view kCheckAndStreamOut = "--check a --stream-out nejdou spolu";
+inline constexpr std::string_view kNoAdapter = "Žádný převodník USB není připojen.";
+inline constexpr std::string_view kSeveralAdapters =
+    "Připojeno je více převodníků USB: vyberte jeden volbou --port.";
 inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno: soubor, --check ani --stream-out k ní nepatří";
 
 }  // namespace text
@@ -63,6 +70,10 @@ std::string CannotWrite(const std::string& file);
 // Why a file that puts nothing into 0x3000-0x3FFF is not sent: where its
 // data lies, the likely cause, and how to erase the board on purpose.
 std::string EmptyWindowMessage(const std::string& file, const HexSummary& summary);
+
+// One line of --list: name, description, VID:PID, serial number and stable
+// name, separated by tabs, "-" where there is none.
+std::string PortListLine(const PortInfo& port);
 
 // What --check reports of a file that loaded: its records, where its data
 // lies, how much of it is in 0x3000-0x3FFF, and how many window bytes are

@@ -137,3 +137,22 @@ std::string TransferFailedMessage(const WriteResult& r, std::size_t total, const
     while (!message.empty() && (message.back() == ' ' || message.back() == '\n')) message.pop_back();
     return message;
 }
+
+std::string PortLabel(const PortInfo& port) {
+    std::string what = port.description;
+    if (what.empty()) what = port.usb ? "převodník USB" : "vestavěný sériový port";
+    if (!port.vidPid.empty()) what += " (" + port.vidPid + ")";
+    return port.name + " – " + what;
+}
+
+std::string NothingConnected(const std::string& device) {
+    return device + ": nic není připojeno";
+}
+
+std::string UseAdapterInstead(const PortInfo& adapter) {
+    return "Použít místo něj " + PortLabel(adapter) + "?";
+}
+
+std::string ProgressPortText(const std::string& port) {
+    return "Port: " + port;
+}

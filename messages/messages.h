@@ -9,6 +9,7 @@
 
 #include "hexfile.h"
 #include "port.h"
+#include "port_list.h"
 #include "radix.h"
 #include "texts.h"
 
@@ -52,3 +53,18 @@ std::string Bytes(long long count);
 // How a character is named in messages: the printable ASCII character in
 // quotes („G“), anything else by its code (s kódem 0x80).
 std::string DescribeChar(char c);
+
+// A port as the menu and the lists name it: "COM7 – USB-SERIAL CH340
+// (1a86:7523)", "/dev/ttyUSB0 – FT232R USB UART (0403:6001)", "/dev/ttyS0 –
+// vestavěný sériový port".
+std::string PortLabel(const PortInfo& port);
+
+// What the tooltip of a COM item says where no port is behind its device.
+std::string NothingConnected(const std::string& device);
+
+// The question that offers an adapter in place of a port that cannot be
+// opened at start.
+std::string UseAdapterInstead(const PortInfo& adapter);
+
+// The progress box's line naming the port.
+std::string ProgressPortText(const std::string& port);

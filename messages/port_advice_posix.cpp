@@ -1,35 +1,18 @@
 // What to do about a port error, on Linux.
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "messages.h"
 
 namespace {
 
-// The serial devices a user is likely to mean: USB adapters by their stable
-// names first, then by their kernel names.
-std::vector<std::string> SerialDevicesHere() {
-    namespace fs = std::filesystem;
-    std::vector<std::string> byId, kernel;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/dev/serial/by-id", error)) {
-        byId.push_back(entry.path().string());
-    }
-    for (const auto& entry : fs::directory_iterator("/dev", error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with("ttyUSB") || name.starts_with("ttyACM")) kernel.push_back(entry.path().string());
-    }
-    std::sort(byId.begin(), byId.end());
-    std::sort(kernel.begin(), kernel.end());
-    byId.insert(byId.end(), kernel.begin(), kernel.end());
-    return byId;
-}
-
-std::string Listed(const std::vector<std::string>& devices) {
+// The serial devices the machine has, by their stable names where they
+// have one, USB adapters first; and the first adapter, if any.
+std::string Listed(const std::vector<PortInfo>& ports) {
     std::string list;
-    for (const std::string& device : devices) list += (list.empty() ? "" : ", ") + device;
+    for (const PortInfo& port : ports) {
+        list += (list.empty() ? "" : ", ") + (port.stableName.empty() ? port.name : port.stableName);
+    }
     return "Sériová zařízení tohoto počítače: " + (list.empty() ? std::string("žádné") : list) + ".";
 }
 
@@ -47,15 +30,18 @@ std::string PlatformPortAdvice(PortCause cause, const PortName& port) {
                    "dialout " +
                    UserName() + "“ a přihlaste se znovu.";
         case PortCause::NoHardware:
-            return "Za tímto portem není žádný obvod: počítač ho jen uvádí. " + Listed(SerialDevicesHere());
+            return "Za tímto portem není žádný obvod: počítač ho jen uvádí. " + Listed(ListPorts());
         case PortCause::NoDevice: {
-            const std::vector<std::string> devices = SerialDevicesHere();
+            const std::vector<PortInfo> ports = ListPorts();
             // A device named directly is chosen by its name, not by a variable.
-            if (!port.IsMenuPort()) return Listed(devices);
+            if (!port.IsMenuPort()) return Listed(ports);
             const std::string variable = port.Variable();
-            if (devices.empty()) return Listed(devices) + " Připojte převodník a vyberte ho proměnnou " + variable + ".";
-            return Listed(devices) + " Port vyberete proměnnou " + variable + ", např. " + variable + "=" +
-                   devices.front() + ".";
+            if (ports.empty() || !ports.front().usb) {
+                return Listed(ports) + " Připojte převodník a vyberte ho proměnnou " + variable + ".";
+            }
+            const PortInfo& adapter = ports.front();
+            return Listed(ports) + " Port vyberete proměnnou " + variable + ", např. " + variable + "=" +
+                   (adapter.stableName.empty() ? adapter.name : adapter.stableName) + ".";
         }
         default:
             break;

@@ -6,11 +6,16 @@ std::string PlatformPortAdvice(PortCause cause, const PortName& port) {
         case PortCause::NoPermission:
         case PortCause::NoDevice:
         case PortCause::NoHardware: {
-            const std::string where = "Číslo portu převodníku najdete ve Správci zařízení (Porty COM a LPT)";
+            std::string found;
+            for (const PortInfo& info : ListPorts()) found += (found.empty() ? "" : ", ") + PortLabel(info);
+            const std::string listed = "Porty COM tohoto počítače: " +
+                                       (found.empty() ? std::string("žádné") : found) +
+                                       " (číslo převodníku najdete i ve Správci zařízení, Porty COM a LPT). ";
             // A device named directly is chosen by its name, not by a variable.
-            if (!port.IsMenuPort()) return where + ".";
+            if (!port.IsMenuPort()) return listed + "Vyberte jeden z nich.";
             const std::string variable = port.Variable();
-            return where + "; vyberete ho proměnnou " + variable + ", např. „set " + variable + "=COM7“.";
+            return listed + "Vyberete ho proměnnou " + variable + ", např. „set " + variable +
+                   "=COM7“, nebo v nabídce Nastavení.";
         }
         default:
             break;

@@ -6,9 +6,9 @@
 #
 # OUT.png defaults to docs/window.png; FILE.hex is opened at start; each STEP
 # is a shell command run with DISPLAY set before the picture is taken, for
-# example "xdotool key ctrl+p". The picture is of the window that has the
-# keyboard focus then, with its frame. KTQ51_SIM_OPTIONS reaches the
-# simulator.
+# example "xdotool key ctrl+p". The picture is of the screen where the main
+# window is, frame included, so that a menu or a box open over it shows too.
+# KTQ51_SIM_OPTIONS reaches the simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh xvfb openbox imagemagick xdotool x11-utils
@@ -29,8 +29,16 @@ cmake --build --preset default --target programator ktq51-sim >/dev/null
 setsid scripts/run.sh ${file:+"$file"} >/dev/null 2>&1 &
 app=$!
 # --sync waits until the window is there.
-xdotool search --sync --onlyvisible --name '^Programator KTQ-51$' >/dev/null
+window=$(xdotool search --sync --onlyvisible --name '^Programator KTQ-51$' | head -n1)
+export WINDOW=$window  # for the steps
 for step in "$@"; do bash -c "$step"; done
 sleep 0.5  # the last paint after the window appeared or a step changed it
-import -frame -window "$(xdotool getwindowfocus)" "$out"
+# The client area's place, widened by the frame the window manager drew.
+client=$(xwininfo -id "$window")
+x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$client")
+y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$client")
+width=$(awk '/Width:/ {print $NF}' <<<"$client")
+height=$(awk '/Height:/ {print $NF}' <<<"$client")
+read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+import -window root -crop "$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))" +repage "$out"
 echo "$out"

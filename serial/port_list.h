@@ -27,9 +27,11 @@ struct PortInfo {
 // implementation per platform.
 std::vector<PortInfo> ListPorts();
 
+#ifndef _WIN32
 // The Linux reader behind ListPorts, over a sysfs and a /dev given as
 // folders, so that a copy of them can stand in for a machine's.
 std::vector<PortInfo> ListPortsUnder(const std::filesystem::path& sys, const std::filesystem::path& dev);
+#endif
 
 // The port of `ports` that a program opening `device` would reach: by its
 // device or its stable name, a link followed where the link exists; or

@@ -38,9 +38,10 @@ public:
     }
 
     // Runs the job at once on this thread and keeps its last progress report.
-    void RunWithProgress(QWidget*, std::size_t total, const ProgressJob& job) override {
+    void RunWithProgress(QWidget*, std::size_t total, const QString& heading, const ProgressJob& job) override {
         ++transfers;
         progressTotal = total;
+        progressHeading = heading;
         if (onTransfer) onTransfer();
         job([this](std::size_t n) { lastProgress = n; });
     }
@@ -55,5 +56,6 @@ public:
     int dialogs = 0;
     int transfers = 0;
     std::size_t progressTotal = 0;
+    QString progressHeading;
     std::size_t lastProgress = 0;
 };

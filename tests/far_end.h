@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "port_name.h"
@@ -54,6 +55,12 @@ public:
 // The far end of the test port that COM`number` is mapped to; a line left
 // vanished by an earlier test is plugged in again first.
 FarEnd& TestLine(int number);
+
+// A test line behind none of COM1..COM5, as an adapter that the menu's
+// COM numbers do not reach: its far end, and the device the program opens
+// for it (a pseudo-terminal on Linux, COM12 under Wine).
+FarEnd& OtherLine();
+std::string OtherLineDevice();
 
 // A port that names no device on this system.
 PortName MissingPort();

@@ -11,6 +11,7 @@ namespace {
 
 class PtyFarEnd : public FarEnd {
 public:
+    // COM`number`, or with number 0 a line behind no COM number.
     PtyFarEnd(int number, bool map) : number_(number) { Renew(map); }
     ~PtyFarEnd() override { Join(); }
 
@@ -70,7 +71,7 @@ private:
     }
     void Renew(bool map = true) {
         pty_ = std::make_unique<PtyPair>();
-        if (map) pty_->MapAs(number_);
+        if (map && number_ != 0) pty_->MapAs(number_);
         vanished_ = false;
     }
 
@@ -82,8 +83,18 @@ private:
 };
 
 std::array<std::unique_ptr<PtyFarEnd>, kMenuPorts> lines;
+std::unique_ptr<PtyFarEnd> otherLine;
 
 }  // namespace
+
+FarEnd& OtherLine() {
+    otherLine->pty();  // renewed if it vanished
+    return *otherLine;
+}
+
+std::string OtherLineDevice() {
+    return otherLine->pty().path();
+}
 
 FarEnd& TestLine(int number) {
     PtyFarEnd& line = *lines.at(static_cast<std::size_t>(number - 1));
@@ -106,5 +117,6 @@ PortName MissingPort() {
 bool PrepareTestPorts(bool deathTestChild) {
     // A death test's child keeps the mapping its test made.
     for (int n = 1; n <= kMenuPorts; ++n) lines[n - 1] = std::make_unique<PtyFarEnd>(n, !deathTestChild);
+    otherLine = std::make_unique<PtyFarEnd>(0, false);
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <cstdlib>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include "Programator.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
+#include "messages.h"
 #include "native.h"
 #include "test_ports.h"
 #include "transfer.h"
@@ -253,6 +255,100 @@ TEST_F(ProgramTest, ChoosingCom3SwitchesTheLineAndTheMenu) {
     form.port1->trigger();
     EXPECT_FALSE(form.port1->isEnabled());
     EXPECT_TRUE(form.port3->isEnabled());
+}
+
+// An environment variable set for a scope, and as it was afterwards.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        Set(value);
+    }
+    ~ScopedVariable() { Set(old_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    void Set(const std::string& value) {
+#ifdef _WIN32
+        ::_putenv_s(name_, value.c_str());  // an empty value removes it
+#else
+        ::setenv(name_, value.c_str(), 1);
+#endif
+    }
+    const char* name_;
+    std::string old_;
+};
+
+// A USB adapter behind none of COM1..COM5, as the listing would give it.
+PortInfo OtherAdapter() {
+    return PortInfo{OtherLineDevice(), OtherLineDevice(), "FT232R USB UART", "FTDI", "0403:6001", "A50285BI", "", true};
+}
+
+// The adapter is offered below the COM items; chosen, it is the port in use,
+// greyed, with the same line settings, and the stream reaches it exactly.
+// Pulled out, its item stays while it is in use; COM2 chosen, it is offered
+// again.
+TEST_F(ProgramTest, OtherPortIsOfferedAndChosenLikeACom) {
+    OtherLine().PlugIn();
+    std::vector<PortInfo> listed{OtherAdapter()};
+    TForm1 form(toolkit, [&] { return listed; });
+    MemImage[0x3010] = 0x77;
+    emit form.Nastaven1->aboutToShow();
+    ASSERT_EQ(form.otherPorts.size(), 1);
+    EXPECT_EQ(form.otherPorts[0]->text().toStdString(), PortLabel(OtherAdapter()));
+    form.otherPorts[0]->trigger();
+    EXPECT_FALSE(form.otherPorts[0]->isEnabled());
+    for (QAction* com : {form.port1, form.port2, form.port3, form.port4, form.port5}) EXPECT_TRUE(com->isEnabled());
+    const FarEnd::Line line = OtherLine().Settings();
+    EXPECT_EQ(line.baud, 19200u);
+    EXPECT_EQ(line.dataBits, 8);
+    EXPECT_EQ(ProgramAndRead(form, toolkit, OtherLine()), Stream(MemImage));
+    EXPECT_EQ(toolkit.progressHeading.toStdString(), "Port: " + PortLabel(OtherAdapter()));
+
+    listed.clear();  // pulled out: the item of the port in use stays
+    emit form.Nastaven1->aboutToShow();
+    ASSERT_EQ(form.otherPorts.size(), 1);
+    listed = {OtherAdapter()};
+    form.port2->trigger();
+    emit form.Nastaven1->aboutToShow();
+    ASSERT_EQ(form.otherPorts.size(), 1);
+    EXPECT_TRUE(form.otherPorts[0]->isEnabled());
+    EXPECT_FALSE(form.port2->isEnabled());
+}
+
+// An offered port that cannot be opened: the box says why, and the port in
+// use stays open and selected.
+TEST_F(ProgramTest, OtherPortThatFailsKeepsThePortInUse) {
+    PortInfo missing = OtherAdapter();
+    missing.name = missing.device = MissingPort().Device();
+    TForm1 form(toolkit, [&] { return std::vector<PortInfo>{missing}; });
+    emit form.Nastaven1->aboutToShow();
+    ASSERT_EQ(form.otherPorts.size(), 1);
+    form.otherPorts[0]->trigger();
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_TRUE(toolkit.boxes[0].text.startsWith("COM nelze otevřít\n")) << toolkit.boxes[0].text.toStdString();
+    EXPECT_EQ(toolkit.boxes[0].kind, MsgKind::Error);
+    EXPECT_FALSE(form.port1->isEnabled()) << "COM1 stays the port in use";
+    EXPECT_TRUE(form.otherPorts[0]->isEnabled());
+    toolkit.boxes.clear();
+    EXPECT_EQ(Program(form, ModalResult::Yes).size(), kStreamBytes);
+}
+
+// No COM1 at start, but a USB adapter: the box offers it, and Ano starts the
+// program on it.
+TEST_F(ProgramTest, StartWithoutCom1OffersTheAdapter) {
+    OtherLine().PlugIn();
+    const ScopedVariable noCom1("KTQ51_COM1", MissingPort().Device());
+    toolkit.answers = {ModalResult::Yes};
+    TForm1 form(toolkit, [] { return std::vector<PortInfo>{OtherAdapter()}; });
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_TRUE(toolkit.boxes[0].text.startsWith("COM nelze otevřít\n")) << toolkit.boxes[0].text.toStdString();
+    const QString offer = QStringLiteral("\n") + QString::fromStdString(UseAdapterInstead(OtherAdapter()));
+    EXPECT_TRUE(toolkit.boxes[0].text.endsWith(offer)) << toolkit.boxes[0].text.toStdString();
+    EXPECT_EQ(toolkit.boxes[0].buttons, mbYes | mbNo);
+    toolkit.boxes.clear();
+    EXPECT_EQ(ProgramAndRead(form, toolkit, OtherLine()), Stream(MemImage));
 }
 
 }  // namespace

@@ -44,6 +44,22 @@ TEST_F(FatalPortTest, MissingDeviceEndsTheProgramWithStatus1) {
                 "Sériová zařízení tohoto počítače: .*KTQ51_COM1");
 }
 
+// No COM1 at start, a USB adapter offered in its place, and Ne: the program
+// ends as it would without the offer.
+void StartRefusingTheOfferedAdapter() {
+    ScriptedToolkit toolkit;
+    toolkit.answers = {ModalResult::No};
+    toolkit.onBox = [](const ShownBox& box) { std::cerr << "BOX[" << box.text.toStdString() << "]" << std::endl; };
+    const PortInfo adapter{"/dev/ttyUSB7", "/dev/ttyUSB7", "FT232R USB UART", "", "0403:6001", "", "", true};
+    TForm1 form(toolkit, [&] { return std::vector<PortInfo>{adapter}; });
+}
+
+TEST_F(FatalPortTest, StartWithoutCom1RefusingTheAdapterEndsTheProgram) {
+    ::setenv("KTQ51_COM1", "/nonexistent/ttyS0", 1);
+    EXPECT_EXIT(StartRefusingTheOfferedAdapter(), testing::ExitedWithCode(1),
+                "BOX\\[COM nelze otevřít\n.*\nPoužít místo něj /dev/ttyUSB7 – FT232R USB UART");
+}
+
 TEST_F(FatalPortTest, DeviceHeldByAnotherProgramEndsTheProgram) {
     PtyPair held;
     held.MapAs(1);

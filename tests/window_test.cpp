@@ -115,22 +115,23 @@ TEST_F(WindowTest, MenuCaptionsShortcutsAndEnabledStates) {
 }
 
 // Each port item names its device, read afresh whenever the menu opens.
-TEST_F(WindowTest, PortItemsNameTheirDevicesAsTheMenuOpens) {
-    TForm1 form(toolkit);
+// Each COM item says what is behind its device, read afresh whenever the
+// menu opens: the port found there, or that nothing is connected.
+TEST_F(WindowTest, PortItemsSayWhatIsBehindThemAsTheMenuOpens) {
+    const PortInfo adapter{"COM7", "COM7", "USB-SERIAL CH340", "wch.cn", "1a86:7523", "", "", true};
+    TForm1 form(toolkit, [&] { return std::vector<PortInfo>{adapter}; });
     EXPECT_TRUE(form.Nastaven1->toolTipsVisible());
     const QByteArray saved = qgetenv("KTQ51_COM4");
     qputenv("KTQ51_COM4", "COM7");
     emit form.Nastaven1->aboutToShow();
-#ifdef _WIN32
-    EXPECT_EQ(form.port4->toolTip(), "\\\\.\\COM7");
-#else
-    EXPECT_EQ(form.port4->toolTip(), "COM7");
-    qunsetenv("KTQ51_COM4");
+    EXPECT_EQ(form.port4->toolTip(), "COM7 – USB-SERIAL CH340 (1a86:7523)");
+    EXPECT_TRUE(form.otherPorts.isEmpty()) << "the adapter is behind COM4: no item of its own";
+    qputenv("KTQ51_COM4", "COM99");
     emit form.Nastaven1->aboutToShow();
-    EXPECT_EQ(form.port4->toolTip(), "/dev/ttyS3");
-#endif
+    EXPECT_EQ(form.port4->toolTip(), "COM99: nic není připojeno");
+    ASSERT_EQ(form.otherPorts.size(), 1);
+    EXPECT_EQ(form.otherPorts[0]->text(), "COM7 – USB-SERIAL CH340 (1a86:7523)");
     qputenv("KTQ51_COM4", saved);
-    emit form.Nastaven1->aboutToShow();
 }
 
 TEST_F(WindowTest, HyphenItemDoesNothing) {
@@ -284,17 +285,18 @@ TEST(QtToolkitTest, ProgressBoxShowsCountKeepsTheLoopRunningAndIgnoresEscape) {
 
     std::atomic<bool> boxSeen{false};
     std::atomic<bool> stillOpenAfterEscape{false};
-    QString shownText;
+    QString shownText, shownPort;
     QTimer::singleShot(150, [&] {
         QWidget* box = QApplication::activeModalWidget();
         boxSeen = box != nullptr && box->objectName() == "ProgressBox";
         if (box == nullptr) return;
         QTest::keyClick(box, Qt::Key_Escape);
         stillOpenAfterEscape = box->isVisible();
-        if (auto* label = box->findChild<QLabel*>()) shownText = label->text();
+        if (auto* label = box->findChild<QLabel*>("ProgressText")) shownText = label->text();
+        if (auto* port = box->findChild<QLabel*>("ProgressPort")) shownPort = port->text();
     });
     std::thread::id jobThread;
-    toolkit.RunWithProgress(&owner, 100, [&](const std::function<void(std::size_t)>& progress) {
+    toolkit.RunWithProgress(&owner, 100, QStringLiteral("Port: COM7"), [&](const std::function<void(std::size_t)>& progress) {
         jobThread = std::this_thread::get_id();
         progress(40);
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
@@ -304,13 +306,14 @@ TEST(QtToolkitTest, ProgressBoxShowsCountKeepsTheLoopRunningAndIgnoresEscape) {
     EXPECT_TRUE(boxSeen);
     EXPECT_TRUE(stillOpenAfterEscape);
     EXPECT_EQ(shownText, "Odesláno 40 z 100 bajtů, zbývá asi 1 s");
+    EXPECT_EQ(shownPort, "Port: COM7");
     EXPECT_GT(ticks, 10) << "the event loop stood still during the job";
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(QtToolkitTest, ExceptionFromTheJobReachesTheCaller) {
     QtToolkit toolkit;
-    EXPECT_THROW(toolkit.RunWithProgress(nullptr, 1, [](const auto&) { throw std::runtime_error("x"); }),
+    EXPECT_THROW(toolkit.RunWithProgress(nullptr, 1, QString(), [](const auto&) { throw std::runtime_error("x"); }),
                  std::runtime_error);
 }
 

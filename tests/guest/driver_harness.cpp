@@ -464,9 +464,9 @@ void PlugBackIn() {
     ASSERT_EQ(back.status, 0) << "the adapter did not come back as " << kAdapter;
 }
 
-// The window's tests in the guest, on COM1 = the adapter.
-std::string WindowCommand(const std::string& filter) {
-    return std::string("KTQ51_COM1=") + kAdapter +
+// The window's tests in the guest, on COM1 = `com1`.
+std::string WindowCommand(const std::string& filter, const std::string& com1 = kAdapter) {
+    return "KTQ51_COM1=" + com1 +
            " KTQ51_COM2=/nonexistent/com2 KTQ51_COM3=/nonexistent/com3 KTQ51_COM4=/nonexistent/com4"
            " KTQ51_COM5=/nonexistent/com5 KTQ51_GUEST_DATA=/guest/data QT_QPA_PLATFORM=offscreen"
            " guest_window_tests --gtest_filter=" + filter;
@@ -558,7 +558,7 @@ TEST(Drivers, FlashSurvivesTheAdapterPulledOutMidTransfer) {
 TEST(Drivers, WindowProgramsThroughTheAdapterAndSurvivesAnUnplug) {
     std::optional<std::size_t> pullAt;
     const Guest::Result r = guest->Run(
-        WindowCommand("GuestAdapter.*"), 300s,
+        WindowCommand("GuestAdapter.*-GuestAdapter.Menu*"), 300s,
         [&](const std::string& line) {
             if (line.starts_with("@@host ")) guest->Answer(HostAnswer(line.substr(7), pullAt));
         },
@@ -573,6 +573,33 @@ TEST(Drivers, WindowProgramsThroughTheAdapterAndSurvivesAnUnplug) {
         });
     EXPECT_EQ(r.status, 0) << r.output;
     std::printf("   guest_window_tests exited %d\n", r.status);
+}
+
+// The ports the guest has, listed by ktq51-flash: the adapter with its USB
+// details, the UARTs with hardware, not the built-in ports without; the
+// adapter goes from the list when it is pulled out and comes back with it.
+// And the window's menu offers the adapter as a port of its own.
+TEST(Drivers, ListingFindsTheAdapterAndTheUartsAndTheMenuOffersIt) {
+    auto list = [] { return guest->Run("ktq51-flash --list", 60s).output; };
+    const std::string before = list();
+    std::printf("%s", before.c_str());
+    EXPECT_NE(before.find("/dev/ttyUSB0\tQEMU USB SERIAL\t0403:6001\t"), std::string::npos) << before;
+    EXPECT_NE(before.find("/dev/ttyS1\t"), std::string::npos) << before;
+    EXPECT_EQ(before.find("/dev/ttyS2"), std::string::npos) << "a port without hardware is listed";
+    EXPECT_EQ(before.find("/dev/ttyS3"), std::string::npos) << "a port without hardware is listed";
+    EXPECT_LT(before.find("/dev/ttyUSB0"), before.find("/dev/ttyS1")) << "the adapter comes first";
+
+    guest->Unplug(*adapter);
+    ASSERT_EQ(guest->Run(std::string("vanishes ") + kAdapter, 60s).status, 0);
+    EXPECT_EQ(list().find("/dev/ttyUSB0"), std::string::npos) << "the pulled-out adapter is still listed";
+    PlugBackIn();
+    EXPECT_NE(list().find("/dev/ttyUSB0\tQEMU USB SERIAL\t0403:6001\t"), std::string::npos);
+
+    std::optional<std::size_t> none;
+    const Guest::Result r = guest->Run(WindowCommand("GuestAdapter.Menu*", kUart), 300s, [&](const std::string& line) {
+        if (line.starts_with("@@host ")) guest->Answer(HostAnswer(line.substr(7), none));
+    });
+    EXPECT_EQ(r.status, 0) << r.output;
 }
 
 // 4. A second sender on the adapter while the first is sending is refused;

@@ -18,9 +18,9 @@ namespace {
 // with its worker thread, as the program runs it.
 class ScriptedWithRealProgress : public ScriptedToolkit {
 public:
-    void RunWithProgress(QWidget* parent, std::size_t total, const ProgressJob& job) override {
+    void RunWithProgress(QWidget* parent, std::size_t total, const QString& heading, const ProgressJob& job) override {
         ++transfers;
-        QtToolkit().RunWithProgress(parent, total, job);
+        QtToolkit().RunWithProgress(parent, total, heading, job);
     }
 };
 

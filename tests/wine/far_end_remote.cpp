@@ -1,7 +1,8 @@
 // The test ports under Wine. The Linux harness (wine_harness) maps COM1..COM5
 // to pseudo-terminals through symbolic links it can point elsewhere, holds
 // their far ends, and serves them on a local socket whose number it passes in
-// KTQ51_FAR_END. One request per line, "N VERB [ARGUMENTS]" for COMn; see
+// KTQ51_FAR_END. One request per line, "N VERB [ARGUMENTS]" for COMn (N 6:
+// the other line, COM12); see
 // FarEndServer in wine_harness.cpp for the answers.
 #include <winsock2.h>
 
@@ -129,7 +130,8 @@ private:
     bool reading_ = false;
 };
 
-std::unique_ptr<RemoteFarEnd> lines[kMenuPorts];
+// COM1..COM5, and the other line, COM12.
+std::unique_ptr<RemoteFarEnd> lines[kMenuPorts + 1];
 
 }  // namespace
 
@@ -137,6 +139,16 @@ FarEnd& TestLine(int number) {
     RemoteFarEnd& line = *lines[number - 1];
     line.Ensure();
     return line;
+}
+
+FarEnd& OtherLine() {
+    RemoteFarEnd& line = *lines[kMenuPorts];
+    line.Ensure();
+    return line;
+}
+
+std::string OtherLineDevice() {
+    return "COM12";
 }
 
 PortName MissingPort() {
@@ -153,6 +165,6 @@ bool PrepareTestPorts(bool) {
         std::fprintf(stderr, "COM1..COM5 are not mapped to test ports; run the tests through wine_harness\n");
         return false;
     }
-    for (int n = 1; n <= kMenuPorts; ++n) lines[n - 1] = std::make_unique<RemoteFarEnd>(n);
+    for (int n = 1; n <= kMenuPorts + 1; ++n) lines[n - 1] = std::make_unique<RemoteFarEnd>(n);
     return true;
 }

@@ -58,8 +58,13 @@ int RunShell(const std::string& command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// COM1..COM5: a raw pseudo-terminal each, behind a symbolic link that Wine's
+// The test lines: COM1..COM5 and a sixth, COM12, for a port beyond the menu's
+// numbers; a raw pseudo-terminal each, behind a symbolic link that Wine's
 // mapping names.
+constexpr int kLines = 6;
+int ComNumber(int line) {
+    return line <= 5 ? line : 12;
+}
 class Lines {
 public:
     Lines() {
@@ -67,14 +72,14 @@ public:
         // Returns the name, or NULL upon failure.
         if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp failed");
         dir_ = dir;
-        for (int n = 1; n <= 5; ++n) PlugIn(n);
+        for (int n = 1; n <= kLines; ++n) PlugIn(n);
     }
     ~Lines() {
         std::error_code ignored;
         fs::remove_all(dir_, ignored);
     }
 
-    std::string Link(int n) const { return dir_ + "/com" + std::to_string(n); }
+    std::string Link(int n) const { return dir_ + "/com" + std::to_string(ComNumber(n)); }
     std::mutex& mutex() { return mutex_; }
     PtyPair& Pty(int n) { return *ptys_.at(static_cast<std::size_t>(n - 1)); }
     bool Vanished(int n) const { return vanished_.at(static_cast<std::size_t>(n - 1)); }
@@ -103,8 +108,8 @@ public:
 
 private:
     std::string dir_;
-    std::array<std::unique_ptr<PtyPair>, 5> ptys_;
-    std::array<bool, 5> vanished_{};
+    std::array<std::unique_ptr<PtyPair>, kLines> ptys_;
+    std::array<bool, kLines> vanished_{};
     std::mutex mutex_;
 };
 
@@ -169,7 +174,7 @@ private:
         int n = 0;
         std::string verb;
         in >> n >> verb;
-        if (n < 1 || n > 5) return "error\n";
+        if (n < 1 || n > kLines) return "error\n";
         if (verb == "read") {
             std::size_t count = 0;
             long quiet = 0;
@@ -240,10 +245,10 @@ std::string Environment() {
            " WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR='Z:\\usr\\share\\fonts\\truetype\\dejavu'";
 }
 
-// Maps COM1..COM5 to the links; false when Wine refused.
+// Maps the lines' COM numbers to their links; false when Wine refused.
 bool MapPorts() {
-    for (int n = 1; n <= 5; ++n) {
-        if (RunShell("wine reg add 'HKLM\\Software\\Wine\\Ports' /v COM" + std::to_string(n) + " /d " +
+    for (int n = 1; n <= kLines; ++n) {
+        if (RunShell("wine reg add 'HKLM\\Software\\Wine\\Ports' /v COM" + std::to_string(ComNumber(n)) + " /d " +
                      lines->Link(n) + " /f </dev/null >/dev/null 2>&1") != 0) {
             return false;
         }
@@ -260,17 +265,17 @@ protected:
     void TearDown() override {
         RunShell(std::string("rm -rf '") + dir_ + "'");
         std::lock_guard lock(lines->mutex());
-        lines->PlugIn(1);  // COM1 back from the simulator
+        for (int n = 1; n <= kLines; ++n) lines->PlugIn(n);  // back from the simulator
     }
     std::string File(const char* name) const { return std::string(dir_) + "/" + name; }
 
-    // The board simulator behind COM1; `send` runs the Windows side, which
-    // must deliver sdcc_blink.hex exactly.
-    void ExpectTheSimulatorGetsTheSdccFile(const std::function<int()>& send) {
+    // The board simulator behind test line `line` (1: COM1, 6: COM12);
+    // `send` runs the Windows side, which must deliver sdcc_blink.hex exactly.
+    void ExpectTheSimulatorGetsTheSdccFile(const std::function<int()>& send, int line = 1) {
         BoardSimulator board(KTQ_SIMULATOR);
         {
             std::lock_guard lock(lines->mutex());
-            lines->PointAt(1, board.device());
+            lines->PointAt(line, board.device());
         }
         EXPECT_EQ(send(), 0);
         EXPECT_TRUE(board.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
@@ -310,18 +315,38 @@ TEST_F(Wine, EndToEndThroughTheWindowToTheSimulator) {
     });
 }
 
+// ktq51-flash.exe into the simulator, through COM1 as the menu means it and
+// through COM12, a port beyond the menu's numbers.
 TEST_F(Wine, FlashExeProgramsTheSimulator) {
     const std::string flash = Program("KTQ51_WIN_FLASH");
     ASSERT_FALSE(flash.empty());
-    ExpectTheSimulatorGetsTheSdccFile([&] {
-        const std::string out = File("flash.out"), err = File("flash.err");
-        const int status = RunShell("wine '" + flash + "' --port COM1 --yes '" KTQ_TEST_DATA_DIR
-                                    "/sdcc_blink.hex' </dev/null >'" + out + "' 2>'" + err + "'");
-        const std::string said = BoardSimulator::Slurp(out);
-        std::fprintf(stderr, "ktq51-flash.exe said:\n%s%s", said.c_str(), BoardSimulator::Slurp(err).c_str());
-        EXPECT_NE(said.find("Programovani proběhlo v pořádku"), std::string::npos);
-        return status;
-    });
+    for (const auto& [port, line] : {std::pair{"COM1", 1}, std::pair{"COM12", 6}}) {
+        ExpectTheSimulatorGetsTheSdccFile(
+            [&] {
+                const std::string out = File("flash.out"), err = File("flash.err");
+                const int status = RunShell("wine '" + flash + "' --port " + port + " --yes '" KTQ_TEST_DATA_DIR
+                                            "/sdcc_blink.hex' </dev/null >'" + out + "' 2>'" + err + "'");
+                const std::string said = BoardSimulator::Slurp(out);
+                std::fprintf(stderr, "ktq51-flash.exe --port %s said:\n%s%s", port, said.c_str(),
+                             BoardSimulator::Slurp(err).c_str());
+                EXPECT_NE(said.find("Programovani proběhlo v pořádku"), std::string::npos) << port;
+                return status;
+            },
+            line);
+    }
+}
+
+// What Wine's SetupAPI and SERIALCOMM list: printed for the record; every
+// entry is a COM port, never the machine's own serial line by its Unix name.
+TEST_F(Wine, FlashExeListsThePorts) {
+    const std::string flash = Program("KTQ51_WIN_FLASH");
+    ASSERT_FALSE(flash.empty());
+    const std::string out = File("list.out");
+    EXPECT_EQ(RunShell("wine '" + flash + "' --list </dev/null >'" + out + "' 2>/dev/null"), 0);
+    const std::string listed = BoardSimulator::Slurp(out);
+    std::fprintf(stderr, "ktq51-flash.exe --list under Wine:\n%s", listed.empty() ? "(nothing)\n" : listed.c_str());
+    std::istringstream lines(listed);
+    for (std::string line; std::getline(lines, line);) EXPECT_TRUE(line.starts_with("COM")) << line;
 }
 
 }  // namespace
