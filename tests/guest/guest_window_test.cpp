@@ -64,6 +64,23 @@ protected:
         return toolkit.boxes.size() == 2 ? toolkit.boxes[1].text : QStringLiteral("(no result box)");
     }
 
+    // Programuj, and the host says the stream arrived exactly.
+    void ExpectExactProgramuj(TForm1& form) {
+        ASSERT_EQ(AskHost("expect"), "ok");
+        EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
+        EXPECT_EQ(AskHost("stream"), "ok");
+    }
+
+    // Once the kernel has removed the pulled-out adapter, the host plugs it
+    // in again: it must come back under its old name, which it does only
+    // when the program let go of the dead device.
+    static void ExpectBackUnderItsOldName() {
+        ASSERT_TRUE(WaitFor(kAdapter, false)) << "the kernel did not remove the unplugged adapter";
+        ASSERT_EQ(AskHost("plug"), "ok");
+        ASSERT_TRUE(WaitFor(kAdapter, true)) << "the adapter did not come back as " << kAdapter;
+        EXPECT_FALSE(Exists("/dev/ttyUSB1")) << "the adapter came back under a new name";
+    }
+
     ScriptedToolkit toolkit;
 };
 
@@ -76,23 +93,15 @@ TEST_F(GuestAdapter, ProgramsSurvivesAnUnplugAndProgramsAgain) {
     form.Otev1->trigger();
     ASSERT_TRUE(toolkit.boxes.empty());
 
-    ASSERT_EQ(AskHost("expect"), "ok");
-    EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
-    EXPECT_EQ(AskHost("stream"), "ok");
+    ExpectExactProgramuj(form);
 
     ASSERT_EQ(AskHost("pull-after 4096"), "ok");
     const QString failed = Programuj(form);
     EXPECT_TRUE(failed.startsWith("Chyba pri odesílání\n")) << failed.toStdString();
     EXPECT_TRUE(failed.contains("Zařízení zmizelo")) << failed.toStdString();
 
-    ASSERT_TRUE(WaitFor(kAdapter, false)) << "the kernel did not remove the unplugged adapter";
-    ASSERT_EQ(AskHost("plug"), "ok");
-    ASSERT_TRUE(WaitFor(kAdapter, true)) << "the adapter did not come back as " << kAdapter;
-    EXPECT_FALSE(Exists("/dev/ttyUSB1")) << "the adapter came back under a new name";
-
-    ASSERT_EQ(AskHost("expect"), "ok");
-    EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
-    EXPECT_EQ(AskHost("stream"), "ok");
+    ASSERT_NO_FATAL_FAILURE(ExpectBackUnderItsOldName());
+    ExpectExactProgramuj(form);
     EXPECT_FALSE(form.port1->isEnabled()) << "COM1 stays the selected port";
 }
 
@@ -104,14 +113,8 @@ TEST_F(GuestAdapter, UnpluggedWhileIdleIsLetGoAndTheNextProgramujIsExact) {
     form.Otev1->trigger();
     ASSERT_EQ(AskHost("pull"), "ok");
     EXPECT_TRUE(QTest::qWaitFor([] { return !ComHandle.IsOpen(); }, 10000)) << "the dead device was kept";
-    ASSERT_TRUE(WaitFor(kAdapter, false)) << "the kernel did not remove the unplugged adapter";
-    ASSERT_EQ(AskHost("plug"), "ok");
-    ASSERT_TRUE(WaitFor(kAdapter, true)) << "the adapter did not come back as " << kAdapter;
-    EXPECT_FALSE(Exists("/dev/ttyUSB1")) << "the adapter came back under a new name";
-
-    ASSERT_EQ(AskHost("expect"), "ok");
-    EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
-    EXPECT_EQ(AskHost("stream"), "ok");
+    ASSERT_NO_FATAL_FAILURE(ExpectBackUnderItsOldName());
+    ExpectExactProgramuj(form);
 }
 
 // With COM1 on the second UART, the adapter is a port of its own in the
@@ -128,9 +131,7 @@ TEST_F(GuestAdapter, MenuOffersTheAdapterAndChoosingItSendsExactly) {
     ASSERT_NE(adapter, nullptr) << "the menu does not offer the adapter";
     adapter->trigger();
     EXPECT_FALSE(adapter->isEnabled());
-    ASSERT_EQ(AskHost("expect"), "ok");
-    EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
-    EXPECT_EQ(AskHost("stream"), "ok");
+    ExpectExactProgramuj(form);
 }
 
 }  // namespace
