@@ -95,7 +95,7 @@ TEST_F(GuestAdapter, ProgramsSurvivesAnUnplugAndProgramsAgain) {
 
     ExpectExactProgramuj(form);
 
-    ASSERT_EQ(AskHost("pull-after 4096"), "ok");
+    ASSERT_EQ(AskHost("pull-after 2048"), "ok");
     const QString failed = Programuj(form);
     EXPECT_TRUE(failed.startsWith("Chyba pri odesílání\n")) << failed.toStdString();
     EXPECT_TRUE(failed.contains("Zařízení zmizelo")) << failed.toStdString();
