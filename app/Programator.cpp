@@ -203,12 +203,13 @@ void TForm1::Fatal(const QString& text, MsgKind kind) {
     // At start, a USB adapter the machine has may stand in for COM1; a
     // built-in port never: it may be the machine's own console.
     if (starting_) {
-        for (const PortInfo& port : listPorts_()) {
-            if (!port.usb || FindPort({port}, selectedPort_.Device()) != nullptr) continue;
-            if (ShowMessageBox(text + '\n' + Q(UseAdapterInstead(port)), kind, mbYes | mbNo) == ModalResult::Yes &&
-                SelectOtherPort(port)) {
-                return;
-            }
+        const std::vector<PortInfo> ports = listPorts_();
+        const auto adapter = std::find_if(ports.begin(), ports.end(), [this](const PortInfo& port) {
+            return port.usb && FindPort({port}, selectedPort_.Device()) == nullptr;
+        });
+        if (adapter != ports.end()) {
+            const QString offer = text + '\n' + Q(UseAdapterInstead(*adapter));
+            if (ShowMessageBox(offer, kind, mbYes | mbNo) == ModalResult::Yes && SelectOtherPort(*adapter)) return;
             std::exit(1);
         }
     }
@@ -218,7 +219,6 @@ void TForm1::Fatal(const QString& text, MsgKind kind) {
 
 void TForm1::OpenComPort(std::uint8_t index) {
     selectedPort_ = PortName::Com(index + 1);
-    selectedLabel_ = selectedPort_.Name();
     selectedOther_.reset();
     const OpenResult result = OpenPort(selectedPort_, ComHandle, ComState, ComTimeouts);
     if (result.ok()) return;
@@ -227,11 +227,9 @@ void TForm1::OpenComPort(std::uint8_t index) {
 }
 
 void TForm1::SelectPort(int number) {
-    QAction* const items[] = {port1, port2, port3, port4, port5};
-    for (int n = 1; n <= kMenuPorts; ++n) items[n - 1]->setEnabled(n != number);
-    for (QAction* item : otherPorts) item->setEnabled(true);
     ComHandle.Close();
     OpenComPort(static_cast<std::uint8_t>(number - 1));
+    MarkPortInUse();
 }
 
 bool TForm1::SelectOtherPort(const PortInfo& port) {
@@ -248,7 +246,6 @@ bool TForm1::SelectOtherPort(const PortInfo& port) {
     ComState = state;
     ComTimeouts = timeouts;
     selectedPort_ = name;
-    selectedLabel_ = PortLabel(port);
     selectedOther_ = port;
     MarkPortInUse();
     return true;
@@ -260,6 +257,10 @@ void TForm1::MarkPortInUse() {
     for (QAction* item : otherPorts) {
         item->setEnabled(!selectedOther_ || item->data().toString() != Q(selectedOther_->device));
     }
+}
+
+std::string TForm1::SelectedPortLabel() const {
+    return selectedOther_ ? PortLabel(*selectedOther_) : selectedPort_.Name();
 }
 
 void TForm1::LetGoOfAVanishedPort() {
@@ -406,7 +407,7 @@ void TForm1::Programuj1Click() {
     WriteResult result;
     transferring_ = true;
     try {
-        toolkit_.RunWithProgress(this, stream.size(), Q(ProgressPortText(selectedLabel_)),
+        toolkit_.RunWithProgress(this, stream.size(), Q(ProgressPortText(SelectedPortLabel())),
                                  [&](const std::function<void(std::size_t)>& progress) {
             result = WritePort(ComHandle, stream, limit, progress);
         });

@@ -115,6 +115,9 @@ private:
     bool SelectOtherPort(const PortInfo& port);
     // Marks the item of the port in use: greyed, the others not.
     void MarkPortInUse();
+    // The port in use as the user chose it: "COM3", or the item of a port
+    // found beside COM1..COM5.
+    std::string SelectedPortLabel() const;
     // Closes the port in use when its device has gone (not mid-transfer).
     void LetGoOfAVanishedPort();
     void SelectPort(int number);
@@ -130,7 +133,6 @@ private:
     Toolkit& toolkit_;
     PortLister listPorts_;
     PortName selectedPort_ = PortName::Com(1);  // the port chosen last (COM1 at start)
-    std::string selectedLabel_ = "COM1";        // how the user chose it, for the progress box
     std::optional<PortInfo> selectedOther_;    // the port found beside COM1..COM5 that is in use
     bool starting_ = false;                    // Init is opening COM1
     QString lastFolder_;         // of the last file opened or dropped in this run

@@ -9,6 +9,7 @@
 
 #include "console.h"
 #include "native.h"
+#include "system_text_win32.h"
 #include "texts.h"
 
 namespace {
@@ -37,15 +38,6 @@ BOOL WINAPI OnInterrupt(DWORD) {
     ::ExitProcess(static_cast<UINT>(STATUS_CONTROL_C_EXIT));
 }
 
-std::string Utf8(const wchar_t* text) {
-    // Returns the byte count including the terminating zero, or 0 upon failure.
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) return {};
-    std::string result(static_cast<std::size_t>(bytes - 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), bytes, nullptr, nullptr);
-    return result;
-}
-
 }  // namespace
 
 std::vector<std::string> Utf8Arguments(int, char**) {
@@ -53,7 +45,7 @@ std::vector<std::string> Utf8Arguments(int, char**) {
     // Returns the argument array (freed with LocalFree), or NULL upon failure.
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> arguments;
-    for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(Utf8(wide[i]));
+    for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(Utf8FromWide(wide[i]));
     if (wide != nullptr) ::LocalFree(wide);
     return arguments;
 }

@@ -9,8 +9,8 @@
 #
 # The key covers the kernel package and its version, busybox's version and
 # the module list. The kernel package is fetched with apt-get download and
-# unpacked into the cache; the machine's own kernel is not touched. Prints
-# the folder as its last line.
+# unpacked into the cache, then removed; the machine's own kernel is not
+# touched. Prints the folder as its last line.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 PATH=$PATH:/usr/sbin:/sbin  # depmod and modprobe
@@ -69,7 +69,7 @@ while read -r ko; do
 done <"$dir/load-order"
 cp "$tree/boot/vmlinuz-$release" "$dir/vmlinuz"
 (cd "$root" && find . | LC_ALL=C sort | cpio --quiet -o -H newc) >"$dir/base.cpio"
-rm -rf "$tree" "$root"
+rm -rf "$tree" "$root" "$dir"/linux-image-*.deb  # all that is kept is in vmlinuz and base.cpio
 touch "$dir/.complete"
 say "done: $(du -sh "$dir" | cut -f1)"
 echo "$dir"

@@ -7,7 +7,6 @@
 // platform's WritePort asks its device and tells this class.
 #pragma once
 
-#include <algorithm>
 #include <chrono>
 #include <cstddef>
 

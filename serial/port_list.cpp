@@ -47,11 +47,14 @@ bool ListedBefore(const PortInfo& a, const PortInfo& b) {
 
 const PortInfo* FindPort(const std::vector<PortInfo>& ports, const std::string& device) {
     namespace fs = std::filesystem;
+    // Only a path can be a link to a port; a bare name (COM7) is compared by
+    // name alone, with no file system call.
     std::error_code targetError;
-    const fs::path target = fs::canonical(device, targetError);
+    const bool isPath = device.find_first_of("/\\") != std::string::npos;
+    const fs::path target = isPath ? fs::canonical(device, targetError) : fs::path();
     for (const PortInfo& port : ports) {
         if (SameName(port.device, device) || (!port.stableName.empty() && port.stableName == device)) return &port;
-        if (targetError) continue;  // no path (COM7), or none that exists
+        if (!isPath || targetError) continue;  // no path, or none that exists
         std::error_code portError;
         const fs::path resolved = fs::canonical(port.device, portError);
         if (!portError && resolved == target) return &port;

@@ -10,22 +10,13 @@
 #include <setupapi.h>
 
 #include <algorithm>
-#include <cwctype>
+#include <cctype>
 #include <regex>
 
 #include "port_list.h"
+#include "system_text_win32.h"
 
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-    // Both return the byte count, or 0 upon failure.
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), result.data(), bytes, nullptr,
-                          nullptr);
-    return result;
-}
 
 // A text property of a device, or empty.
 std::wstring Property(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
@@ -67,10 +58,9 @@ void UsbDetails(const std::string& hardwareId, const std::string& instanceId, Po
     std::smatch match;
     if (!std::regex_search(hardwareId, match, ids)) return;
     port.usb = true;
-    std::string vid = match[1], pid = match[2];
-    std::transform(vid.begin(), vid.end(), vid.begin(), [](unsigned char c) { return std::tolower(c); });
-    std::transform(pid.begin(), pid.end(), pid.begin(), [](unsigned char c) { return std::tolower(c); });
-    port.vidPid = vid + ":" + pid;
+    port.vidPid = match[1].str() + ":" + match[2].str();
+    std::transform(port.vidPid.begin(), port.vidPid.end(), port.vidPid.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     // USB\VID_0403&PID_6001\A50285BI: the last part is the serial number,
     // unless Windows made one up (it then has an '&').
     if (instanceId.starts_with("USB\\")) {
@@ -96,7 +86,7 @@ std::vector<std::string> SerialCommNames() {
             ERROR_SUCCESS) {
             break;
         }
-        if (type == REG_SZ) names.push_back(Utf8(data));
+        if (type == REG_SZ) names.push_back(Utf8FromWide(data));
     }
     ::RegCloseKey(key);
     return names;
@@ -113,15 +103,15 @@ std::vector<PortInfo> ListPorts() {
         device.cbSize = sizeof device;
         // Returns nonzero while there is a device at `i`.
         for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
-            const std::string name = Utf8(PortNameOf(set, device));
+            const std::string name = Utf8FromWide(PortNameOf(set, device));
             if (!name.starts_with("COM")) continue;  // a printer port (LPT) shares the class
             PortInfo port;
             port.name = port.device = name;
-            port.description = WithoutPortName(Utf8(Property(set, device, SPDRP_FRIENDLYNAME)), name);
-            port.manufacturer = Utf8(Property(set, device, SPDRP_MFG));
+            port.description = WithoutPortName(Utf8FromWide(Property(set, device, SPDRP_FRIENDLYNAME)), name);
+            port.manufacturer = Utf8FromWide(Property(set, device, SPDRP_MFG));
             wchar_t instance[512] = {};
             ::SetupDiGetDeviceInstanceIdW(set, &device, instance, 511, nullptr);
-            UsbDetails(Utf8(Property(set, device, SPDRP_HARDWAREID)), Utf8(instance), port);
+            UsbDetails(Utf8FromWide(Property(set, device, SPDRP_HARDWAREID)), Utf8FromWide(instance), port);
             ports.push_back(std::move(port));
         }
         ::SetupDiDestroyDeviceInfoList(set);
