@@ -11,9 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "far_end.h"
-#include "native.h"
-#include "port.h"
+#include "port_fixture.h"
 #include "transfer.h"
 
 namespace {
@@ -27,17 +25,7 @@ std::vector<std::uint8_t> Pattern() {
     return data;
 }
 
-class PortInterface : public testing::Test {
-protected:
-    // Each test gets a new device behind COM1: nothing left by another.
-    void SetUp() override { TestLine(1).PlugIn(); }
-    FarEnd& Line() { return TestLine(1); }
-    OpenResult Open(const PortName& port = PortName::Com(1)) { return OpenPort(port, handle, state, timeouts); }
-
-    PortHandle handle;
-    CommStateRecord state{};
-    CommTimeouts timeouts{0, 0, 0, 0};
-};
+using PortInterface = PortFixture;
 
 TEST_F(PortInterface, OpensAt19200EightNoneOneWithFlowControlAsFound) {
     for (const bool flow : {true, false}) {
@@ -115,9 +103,7 @@ TEST_F(PortInterface, SecondOpenerIsRefused) {
     if (UnderWine()) GTEST_SKIP() << "Wine does not refuse a second open of a serial port";
     ASSERT_TRUE(Open().ok());
     PortHandle second;
-    CommStateRecord secondState{};
-    CommTimeouts secondTimeouts;
-    const OpenResult r = OpenPort(PortName::Com(1), second, secondState, secondTimeouts);
+    const OpenResult r = OpenSecond(second);
     EXPECT_EQ(r.failure, PortFailure::CannotOpen);
     EXPECT_EQ(r.cause, PortCause::InUse);
     EXPECT_FALSE(second.IsOpen());

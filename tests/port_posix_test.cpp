@@ -10,24 +10,16 @@
 #include <cstring>
 
 #include "line_settings.h"
-#include "native.h"
-#include "port.h"
+#include "port_fixture.h"
 #include "test_ports.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-class PortPosix : public testing::Test {
+class PortPosix : public PortFixture {
 protected:
-    // Each test gets a new device behind COM1: nothing left by another.
-    void SetUp() override { TestLine(1).PlugIn(); }
-    OpenResult Open(const PortName& port = PortName::Com(1)) { return OpenPort(port, handle, state, timeouts); }
     PtyPair& Pty() { return TestPort(1); }
-
-    PortHandle handle;
-    CommStateRecord state{};
-    CommTimeouts timeouts{};
 };
 
 TEST_F(PortPosix, SettingsAreReadBackFieldByField) {
@@ -68,9 +60,7 @@ TEST_F(PortPosix, SettingsAreReadBackFieldByField) {
 TEST_F(PortPosix, RefusedOpenerLeavesTheHoldersExclusiveMode) {
     ASSERT_TRUE(Open().ok());
     PortHandle second;
-    CommStateRecord secondState{};
-    CommTimeouts secondTimeouts;
-    const OpenResult r = OpenPort(PortName::Com(1), second, secondState, secondTimeouts);
+    const OpenResult r = OpenSecond(second);
     EXPECT_EQ(r.cause, PortCause::InUse);
     EXPECT_EQ(r.device, Pty().path());
     int exclusive = 0;
