@@ -1,9 +1,12 @@
 ; The Windows installer of Programator KTQ-51, built by makensis (NSIS 3) on
-; Linux. Defines passed by the build: VERSION, EXE, FLASH, README, ICON, OUTFILE.
-; Installs into Program Files, adds a Start-menu shortcut and an uninstaller,
-; and registers the program in "Apps & features" with its version. Offers to
-; put the folder on the user's PATH, so that ktq51-flash runs by its name;
-; the uninstaller takes it off again.
+; Linux. Defines passed by the build: VERSION, EXE, FLASH, PATHENTRY, README,
+; ICON, OUTFILE. Installs into Program Files for every user of the machine,
+; adds a Start-menu shortcut and an uninstaller, and registers the program in
+; "Apps & features" with its version. Offers to put the folder on the
+; machine's PATH, so that ktq51-flash runs by its name for every user; the
+; uninstaller takes it off again. The PATH is changed by our own helper
+; (PATHENTRY), never by the installer's string functions: they hold at most
+; 1024 characters, and a longer PATH read with them comes back empty.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -11,9 +14,6 @@ RequestExecutionLevel admin
 
 !include "MUI2.nsh"
 !include "x64.nsh"
-!include "StrFunc.nsh"
-${StrStr}
-${UnStrRep}
 
 !define NAME "Programator KTQ-51"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Programator KTQ-51"
@@ -31,12 +31,17 @@ VIAddVersionKey /LANG=1029 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1029 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1029 "LegalCopyright" "© 2026 Programator KTQ-51"
 
+; What the finish page says of the PATH, when it could not be changed.
+Var PathNote
+
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 ; No "start the program" on the finish page: the installer runs elevated, and
 ; a program it started would be elevated too, which Explorer does not drop
 ; files on.
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\CTIMNE.txt"
+; Says so when the PATH was left as it was.
+!define MUI_FINISHPAGE_TEXT "$(MUI_TEXT_FINISH_INFO_TEXT)$PathNote"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -55,8 +60,6 @@ Function un.onInit
     SetRegView 64
     SetShellVarContext all
 FunctionEnd
-
-!define ENVIRONMENT "Environment"
 
 Section "Programator" SectionProgram
     SectionIn RO
@@ -78,37 +81,39 @@ Section "Programator" SectionProgram
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-Section "Přidat složku programu do proměnné PATH (ktq51-flash v příkazovém řádku)" SectionPath
-    ReadRegStr $0 HKCU "${ENVIRONMENT}" "Path"
-    ${StrStr} $1 ";$0;" ";$INSTDIR;"
-    StrCmp $1 "" 0 done
-    StrCmp $0 "" 0 append
-    WriteRegExpandStr HKCU "${ENVIRONMENT}" "Path" "$INSTDIR"
-    Goto announce
-append:
-    WriteRegExpandStr HKCU "${ENVIRONMENT}" "Path" "$0;$INSTDIR"
-announce:
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "AddedToPath" 1
-    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:${ENVIRONMENT}" /TIMEOUT=500
+Section "Přidat složku programu do systémové proměnné PATH (ktq51-flash v příkazovém řádku všech uživatelů)" SectionPath
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\pathentry.exe" "${PATHENTRY}"
+    ; An earlier setup put the folder on the PATH of the user who ran it:
+    ; that entry moves to the machine's PATH.
+    ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "AddedToPath"
+    StrCmp $0 "1" 0 machine
+    ExecWait '"$PLUGINSDIR\pathentry.exe" remove --user "$INSTDIR"' $0
+    DeleteRegValue HKLM "${UNINSTALL_KEY}" "AddedToPath"
+machine:
+    ; 0: added, 1: there already, 2: not readable whole, 3: not writable.
+    ExecWait '"$PLUGINSDIR\pathentry.exe" add "$INSTDIR"' $0
+    StrCmp $0 "0" added
+    StrCmp $0 "1" done
+    StrCpy $PathNote "$\r$\n$\r$\nSložka programu nebyla přidána do proměnné PATH: její hodnotu nešlo celou přečíst ani zapsat, a tak zůstala, jak byla. ktq51-flash spustíte celou cestou: $INSTDIR\ktq51-flash.exe"
+    DetailPrint "PATH: beze změny (kód $0)"
+    Goto done
+added:
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "AddedToMachinePath" 1
 done:
 SectionEnd
 
 Section "Uninstall"
-    ; Off the user's PATH again, if the setup put it there.
-    ReadRegDWORD $2 HKLM "${UNINSTALL_KEY}" "AddedToPath"
-    StrCmp $2 "1" 0 path_done
-    ReadRegStr $0 HKCU "${ENVIRONMENT}" "Path"
-    ${UnStrRep} $1 ";$0;" ";$INSTDIR;" ";"
-    ${UnStrRep} $1 "$1" ";;" ";"
-    StrCpy $3 $1 1
-    StrCmp $3 ";" 0 +2
-    StrCpy $1 $1 "" 1
-    StrCpy $3 $1 1 -1
-    StrCmp $3 ";" 0 +2
-    StrCpy $1 $1 -1
-    WriteRegExpandStr HKCU "${ENVIRONMENT}" "Path" "$1"
-    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:${ENVIRONMENT}" /TIMEOUT=500
-path_done:
+    ; Off the PATH again, if the setup put it there: exactly our one entry.
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\pathentry.exe" "${PATHENTRY}"
+    ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "AddedToMachinePath"
+    StrCmp $0 "1" 0 +2
+    ExecWait '"$PLUGINSDIR\pathentry.exe" remove "$INSTDIR"'
+    ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "AddedToPath"
+    StrCmp $0 "1" 0 +2
+    ExecWait '"$PLUGINSDIR\pathentry.exe" remove --user "$INSTDIR"'
+
     Delete "$SMPROGRAMS\${NAME}.lnk"
     Delete "$INSTDIR\programator.exe"
     Delete "$INSTDIR\ktq51-flash.exe"
