@@ -128,7 +128,7 @@ void TForm1::BuildMenu() {
     port1->setEnabled(false);
     // Each item names the device it stands for, read as the menu opens.
     Nastaven1->setToolTipsVisible(true);
-    connect(Nastaven1, &QMenu::aboutToShow, this, &TForm1::ShowPortDevices);
+    connect(Nastaven1, &QMenu::aboutToShow, this, [this] { RunCommand([this] { ShowPortDevices(); }); });
 
     Npovda1 = MainMenu1->addMenu(Q(text::kMenuNapoveda));
     Npovda1->setObjectName("Npovda1");
@@ -209,7 +209,17 @@ void TForm1::Fatal(const QString& text, MsgKind kind) {
         });
         if (adapter != ports.end()) {
             const QString offer = text + '\n' + Q(UseAdapterInstead(*adapter));
-            if (ShowMessageBox(offer, kind, mbYes | mbNo) == ModalResult::Yes && SelectOtherPort(*adapter)) return;
+            if (ShowMessageBox(offer, kind, mbYes | mbNo) == ModalResult::Yes) {
+                // An adapter behind COM2..COM5 is taken as that COM item,
+                // exactly as if the user had chosen it.
+                for (int n = 2; n <= kMenuPorts; ++n) {
+                    if (FindPort({*adapter}, PortName::Com(n).Device()) == nullptr) continue;
+                    starting_ = false;
+                    SelectPort(n);
+                    return;
+                }
+                if (SelectOtherPort(*adapter)) return;
+            }
             std::exit(1);
         }
     }
@@ -352,7 +362,7 @@ void TForm1::ShowPortDevices() {
     for (int n = 1; n <= kMenuPorts; ++n) {
         const std::string device = PortName::Com(n).Device();
         const PortInfo* found = FindPort(ports, device);
-        items[n - 1]->setToolTip(Q(found != nullptr ? PortLabel(*found) : NothingConnected(device)));
+        items[n - 1]->setToolTip(Q(ComItemTooltip(device, found, found == nullptr && DeviceExists(device))));
         if (found != nullptr) behindComItem[static_cast<std::size_t>(found - ports.data())] = true;
     }
     // The port in use stays in the menu, even when it is no longer found.

@@ -26,3 +26,9 @@ bool IsTerminal(std::FILE* stream);
 // STATUS_CONTROL_C_EXIT on Windows), so that a shell loop over several
 // boards stops too.
 void DiscardQueueOnInterrupt(const PortHandle& port);
+
+// Called by the writer once its write has returned: after an interrupt it
+// never returns, so that a write that the interrupt cut short is not taken
+// for a failed transfer (on Windows the interrupt ends the process from a
+// thread of its own, and the cancelled write returns meanwhile).
+void HoldIfInterrupted();

@@ -14,8 +14,13 @@ namespace {
 int interruptedPort = -1;
 
 void OnInterrupt(int signal) {
-    // Only async-signal-safe calls here.
-    if (interruptedPort >= 0) ::tcflush(interruptedPort, TCOFLUSH);
+    // Only async-signal-safe calls here. The port is closed here, at once:
+    // closed by the end of the process, a line that takes nothing would
+    // hold the process for its driver's closing wait.
+    if (interruptedPort >= 0) {
+        ::tcflush(interruptedPort, TCOFLUSH);
+        CloseTtyNow(interruptedPort);
+    }
     [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text::kInterrupted.data(), text::kInterrupted.size());
     // End by the same signal, as the shell expects of an interrupted program.
     ::signal(signal, SIG_DFL);
@@ -44,4 +49,9 @@ void DiscardQueueOnInterrupt(const PortHandle& port) {
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
+}
+
+void HoldIfInterrupted() {
+    // The handler ends the process by the signal before a write it cut
+    // short can return.
 }

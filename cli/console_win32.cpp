@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <clocale>
 #include <cstdlib>
 
@@ -17,6 +18,7 @@ namespace {
 HANDLE interruptedPort = INVALID_HANDLE_VALUE;
 HANDLE writingThread = nullptr;
 UINT savedOutputCodePage = 0;
+std::atomic<bool> interrupted{false};
 
 void RestoreConsole() {
     // Returns nonzero upon success, 0 upon failure.
@@ -26,6 +28,8 @@ void RestoreConsole() {
 // Runs on a thread of its own, while the main thread may wait in WriteFile
 // on a stalled line for up to the write limit.
 BOOL WINAPI OnInterrupt(DWORD) {
+    // First, so that the writer, woken by the cancelled write, says nothing.
+    interrupted = true;
     // The port is not overlapped, so its calls wait behind the pending
     // write: end that write first. Returns nonzero upon success, 0 upon
     // failure (nothing was pending).
@@ -72,4 +76,9 @@ void DiscardQueueOnInterrupt(const PortHandle& port) {
     ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &writingThread, 0, FALSE,
                       DUPLICATE_SAME_ACCESS);
     ::SetConsoleCtrlHandler(OnInterrupt, TRUE);
+}
+
+void HoldIfInterrupted() {
+    // The handler is ending the process.
+    while (interrupted) ::Sleep(INFINITE);
 }

@@ -38,6 +38,9 @@ enum ExitStatus { kDone = 0, kFileRefused = 1, kPortFailed = 2, kTransferFailed 
 
 enum class Mode { Program, Erase, Check, StreamOut, List, Help, Version };
 
+// The shortest --timeout: the whole seconds the line needs for the stream.
+constexpr std::chrono::seconds kShortestTimeout{LineSeconds(kStreamBytes)};
+
 struct Options {
     Mode mode = Mode::Program;
     PortName port = PortName::Com(1);
@@ -95,9 +98,10 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         } else if (a == "--port") {
             const auto v = value("--port");
             if (!v) return std::nullopt;
-            o.port = PortName::Parse(*v);
+            const PortArgument given = ParsePortArgument(*v);
+            o.port = given.port;
             o.portGiven = true;
-            o.autoPort = *v == "auto";
+            o.autoPort = given.automatic;
         } else if (a == "--stream-out") {
             const auto v = value("--stream-out");
             if (!v) return std::nullopt;
@@ -109,6 +113,12 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             o.timeout = Seconds(*v);
             if (!o.timeout) {
                 error = BadTimeout(*v);
+                return std::nullopt;
+            }
+            // Less than the line needs for the stream can only cut it short
+            // and leave the board half-programmed.
+            if (*o.timeout < kShortestTimeout) {
+                error = TimeoutTooShort(*v, kShortestTimeout.count());
                 return std::nullopt;
             }
         } else if (a.size() > 1 && a[0] == '-') {
@@ -227,13 +237,18 @@ int List() {
     return kDone;
 }
 
-// --port auto: the only USB adapter; nothing, with the ports there are, when
-// there is none or more than one.
+// --port auto: the port of the only USB adapter; nothing, with the ports
+// there are, when there is no adapter, more than one, or one with several
+// ports.
 std::optional<PortName> OnlyAdapter() {
     const std::vector<PortInfo> ports = ListPorts();
-    const auto adapters = std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.usb; });
-    if (adapters == 1) return PortName::Device(ports.front().device);  // adapters come first
-    std::fprintf(stderr, "%s\n", std::string(adapters == 0 ? text::kNoAdapter : text::kSeveralAdapters).c_str());
+    const auto usbPorts = static_cast<std::size_t>(std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.usb; }));
+    const std::size_t adapters = CountAdapters(ports);
+    if (usbPorts == 1) return PortName::Device(ports.front().device);  // adapters come first
+    const std::string why = adapters == 0   ? std::string(text::kNoAdapter)
+                            : adapters == 1 ? OneAdapterWithSeveralPorts(usbPorts)
+                                            : std::string(text::kSeveralAdapters);
+    std::fprintf(stderr, "%s\n", why.c_str());
     for (const PortInfo& port : ports) std::fprintf(stderr, "%s\n", PortListLine(port).c_str());
     return std::nullopt;
 }
@@ -266,6 +281,7 @@ int Program(Options o, const ImageCells& image) {
     const std::chrono::milliseconds limit = o.timeout.value_or(WriteLimit(timeouts, stream.size()));
     Progress progress(stream.size(), opened.device);
     const WriteResult result = WritePort(port, stream, limit, [&](std::size_t left) { progress(left); });
+    HoldIfInterrupted();
     progress.Finish();
     if (!result.ok()) {
         std::fprintf(stderr, "%s\n", TransferFailedMessage(result, stream.size(), o.port).c_str());

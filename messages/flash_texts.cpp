@@ -11,6 +11,12 @@ std::string BadTimeout(std::string_view value) {
     return "--timeout chce kladný počet sekund, ne „" + std::string(value) + "“";
 }
 
+std::string TimeoutTooShort(std::string_view value, long long shortestSeconds) {
+    return "--timeout " + std::string(value) + " s nestačí: linka potřebuje na " + Bytes(kStreamBytes) +
+           " programu asi " + std::to_string(shortestSeconds) + " s, a tak by deska dostala jen část. Zadejte aspoň " +
+           std::to_string(shortestSeconds) + " s.";
+}
+
 std::string UnknownOption(std::string_view option) {
     return "neznámá volba " + std::string(option);
 }
@@ -45,9 +51,15 @@ std::string EmptyWindowMessage(const std::string& file, const HexSummary& s) {
     return message + "\nPrázdné okno (vymazání desky) pošle volba --erase.";
 }
 
+std::string OneAdapterWithSeveralPorts(std::size_t ports) {
+    return "Připojen je jeden převodník USB, který má " + std::to_string(ports) + (ports < 5 ? " porty" : " portů") +
+           ": vyberte jeden z nich volbou --port.";
+}
+
 std::string PortListLine(const PortInfo& port) {
+    const std::string description = PortDescription(port);
     std::string line;
-    for (const std::string* field : {&port.name, &port.description, &port.vidPid, &port.serial, &port.stableName}) {
+    for (const std::string* field : {&port.name, &description, &port.vidPid, &port.serial, &port.stableName}) {
         line += (line.empty() ? "" : "\t") + (field->empty() ? std::string("-") : *field);
     }
     return line;

@@ -28,7 +28,8 @@ inline constexpr std::string_view kFlashUsage =
     "  --list            vypsat sériové porty počítače: název, popis, VID:PID,\n"
     "                    sériové číslo, stálý název; nic se neotevře\n"
     "  --yes             neptat se před odesláním\n"
-    "  --timeout S       nejdelší doba přenosu v sekundách, např. 0.5 nebo 0,5 (jinak 163,85 s)\n"
+    "  --timeout S       nejdelší doba přenosu v sekundách, nejméně 9, např. 20 nebo 12,5\n"
+    "                    (jinak 163,85 s)\n"
     "  --erase           poslat prázdné okno (4096 × FF): vymaže program v desce\n"
     "  --check           jen přečíst soubor a vypsat, co obsahuje; port se neotevře\n"
     "  --stream-out F    zapsat 16384 bajtů, které by se poslaly, do souboru F\n"
@@ -56,6 +57,7 @@ inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno
 // Usage errors: "u volby --port chybí hodnota", and so on.
 std::string MissingValue(std::string_view option);
 std::string BadTimeout(std::string_view value);
+std::string TimeoutTooShort(std::string_view value, long long shortestSeconds);
 std::string UnknownOption(std::string_view option);
 std::string NothingIsSent(std::string_view mode);
 
@@ -70,6 +72,9 @@ std::string CannotWrite(const std::string& file);
 // Why a file that puts nothing into 0x3000-0x3FFF is not sent: where its
 // data lies, the likely cause, and how to erase the board on purpose.
 std::string EmptyWindowMessage(const std::string& file, const HexSummary& summary);
+
+// Why --port auto takes no port when the only adapter has `ports` of them.
+std::string OneAdapterWithSeveralPorts(std::size_t ports);
 
 // One line of --list: name, description, VID:PID, serial number and stable
 // name, separated by tabs, "-" where there is none.

@@ -138,15 +138,37 @@ std::string TransferFailedMessage(const WriteResult& r, std::size_t total, const
     return message;
 }
 
+namespace {
+
+// Which port of an adapter with several: "Enhanced COM Port", "rozhraní 2".
+std::string InterfaceText(const PortInfo& port) {
+    if (!port.interfaceName.empty()) return port.interfaceName;
+    return port.interfaceNumber >= 0 ? "rozhraní " + std::to_string(port.interfaceNumber) : std::string();
+}
+
+std::string WithInterface(std::string what, const PortInfo& port) {
+    const std::string interface = InterfaceText(port);
+    if (interface.empty()) return what;
+    return what.empty() ? interface : what + ", " + interface;
+}
+
+}  // namespace
+
+std::string PortDescription(const PortInfo& port) {
+    return port.description.empty() ? std::string() : WithInterface(port.description, port);
+}
+
 std::string PortLabel(const PortInfo& port) {
     std::string what = port.description;
-    if (what.empty()) what = port.usb ? "převodník USB" : "vestavěný sériový port";
+    if (what.empty()) what = port.usb ? "převodník USB" : port.builtIn ? "vestavěný sériový port" : "sériový port";
+    what = WithInterface(what, port);
     if (!port.vidPid.empty()) what += " (" + port.vidPid + ")";
     return port.name + " – " + what;
 }
 
-std::string NothingConnected(const std::string& device) {
-    return device + ": nic není připojeno";
+std::string ComItemTooltip(const std::string& device, const PortInfo* listed, bool exists) {
+    if (listed != nullptr) return PortLabel(*listed);
+    return exists ? device : device + ": nic není připojeno";
 }
 
 std::string UseAdapterInstead(const PortInfo& adapter) {

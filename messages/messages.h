@@ -56,11 +56,20 @@ std::string DescribeChar(char c);
 
 // A port as the menu and the lists name it: "COM7 – USB-SERIAL CH340
 // (1a86:7523)", "/dev/ttyUSB0 – FT232R USB UART (0403:6001)", "/dev/ttyS0 –
-// vestavěný sériový port".
+// vestavěný sériový port"; a port of an adapter with several by its
+// interface too: "/dev/ttyUSB1 – CP2105 Dual USB to UART Bridge
+// Controller, Standard COM Port (10c4:ea70)", "/dev/ttyACM2 – Gadget
+// Serial, rozhraní 2 (0525:a4a7)".
 std::string PortLabel(const PortInfo& port);
 
-// What the tooltip of a COM item says where no port is behind its device.
-std::string NothingConnected(const std::string& device);
+// The system's description of a port with, for a port of an adapter with
+// several, its interface; empty where the system gives no description.
+std::string PortDescription(const PortInfo& port);
+
+// What the tooltip of a COM item says of its device: the port listed there,
+// the device by its path where it exists but is no listed port (a
+// pseudo-terminal, an rfcomm line), or that nothing is connected.
+std::string ComItemTooltip(const std::string& device, const PortInfo* listed, bool exists);
 
 // The question that offers an adapter in place of a port that cannot be
 // opened at start.

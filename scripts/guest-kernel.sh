@@ -2,8 +2,11 @@
 # Provides the base of the driver check's Linux guest: Debian's own kernel
 # (vmlinuz) and the part of its initramfs that does not change from run to
 # run (base.cpio: busybox, and the USB serial modules with the modules they
-# need, in load order). Built once into a cache outside the source tree and
-# reused:
+# need, in load order, each with its parameters). Besides the FTDI driver,
+# the guest has cdc_acm, and a USB device of its own to drive it: dummy_hcd
+# (a USB host and device controller in one) with the g_serial gadget, two
+# ports, whose far ends (/dev/ttyGS0, /dev/ttyGS1) are in the guest too.
+# Built once into a cache outside the source tree and reused:
 #
 #   ${XDG_CACHE_HOME:-$HOME/.cache}/ktq51/guest-<kernel release>-<key>
 #
@@ -25,9 +28,13 @@ package=$(apt-cache depends linux-image-amd64 | awk '$1 == "Depends:" && $2 ~ /^
 [[ -n $package ]] || fail "no kernel package behind linux-image-amd64"
 version=$(apt-cache policy "$package" | awk '$1 == "Candidate:" {print $2}')
 release=${package#linux-image-}
-modules=(xhci_pci ftdi_sio)  # and what they depend on; the 8250 driver is built in
+# And what they depend on; the 8250 driver is built in. usb_f_acm goes
+# before g_serial, which would otherwise ask modprobe for it by name.
+modules=(xhci_pci ftdi_sio cdc_acm dummy_hcd usb_f_acm g_serial)
+declare -A parameters=([g_serial]="n_ports=2")
 
-key=$(printf '%s\n' "$package" "$version" "$(dpkg-query -W -f='${Version}' busybox-static)" "${modules[@]}" |
+key=$(printf '%s\n' "$package" "$version" "$(dpkg-query -W -f='${Version}' busybox-static)" "${modules[@]}" \
+              "${parameters[@]}" |
       sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/ktq51
 dir=$cache/guest-$release-$key
@@ -65,7 +72,8 @@ for module in "${modules[@]}"; do modprobe -d "$tree" -S "$release" --show-depen
 while read -r ko; do
     [[ $ko == *.ko ]] || fail "$ko: only uncompressed modules are handled"
     cp "$ko" "$root/lib/modules/"
-    basename "$ko" >>"$root/lib/modules/order"
+    name=$(basename "$ko" .ko)
+    echo "$name.ko ${parameters[${name//-/_}]:-}" >>"$root/lib/modules/order"
 done <"$dir/load-order"
 cp "$tree/boot/vmlinuz-$release" "$dir/vmlinuz"
 (cd "$root" && find . | LC_ALL=C sort | cpio --quiet -o -H newc) >"$dir/base.cpio"

@@ -8,7 +8,15 @@
 # is a shell command run with DISPLAY set before the picture is taken, for
 # example "xdotool key ctrl+p". The picture is of the screen where the main
 # window is, frame included, so that a menu or a box open over it shows too.
-# KTQ51_SIM_OPTIONS reaches the simulator.
+# KTQ51_SIM_OPTIONS reaches the simulator. KTQ51_SCREENSHOT_PORTS names a
+# listing of sysfs entries ("path|link|target" or "path|file|text" a line,
+# as tests/data/sysfs has them) that the window's port listing reads instead
+# of this machine's, so that the menu shows the adapters a user would have.
+#
+# The menu of the README:
+#   KTQ51_SCREENSHOT_PORTS=scripts/screenshot-ports.txt scripts/screenshot.sh docs/menu.png \
+#       tests/data/sdcc_blink.hex 'xdotool mousemove --window $WINDOW 150 8 click 1' \
+#       'sleep 0.5; xdotool mousemove --window $WINDOW 230 142'
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh xvfb openbox imagemagick xdotool x11-utils
@@ -17,11 +25,24 @@ out=${1:-docs/window.png}
 file=${2:-}
 shift $(( $# > 2 ? 2 : $# ))
 
+if [[ -n ${KTQ51_SCREENSHOT_PORTS:-} ]]; then
+    root=$(mktemp -d)
+    trap 'rm -rf "$root"' EXIT
+    while IFS='|' read -r path kind value; do
+        [[ -z $path || $path == \#* ]] && continue
+        at=$root/sys/$path
+        [[ $path == /dev/* ]] && at=$root/dev/${path#/dev/}
+        mkdir -p "$(dirname "$at")"
+        if [[ $kind == link ]]; then ln -s "$value" "$at"; else printf '%s\n' "$value" >"$at"; fi
+    done <"$KTQ51_SCREENSHOT_PORTS"
+    export KTQ51_LIST_ROOT=$root
+fi
+
 export DISPLAY=:77
 Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 app=''
-trap '[[ -n $app ]] && kill -- -"$app" 2>/dev/null; kill $xvfb 2>/dev/null || true' EXIT
+trap '[[ -n $app ]] && kill -- -"$app" 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "${root:-}"; true' EXIT
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 openbox >/dev/null 2>&1 &
 cmake --preset default >/dev/null

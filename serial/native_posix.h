@@ -12,3 +12,8 @@ struct CommStateRecord : termios {};
 inline int Descriptor(const PortHandle& port) {
     return static_cast<int>(port.native());
 }
+
+// Closes a tty descriptor at once, what its driver still queues discarded,
+// even on a line that takes nothing, where the kernel would otherwise wait
+// up to 30 s. Safe in a signal handler.
+void CloseTtyNow(int fd);

@@ -1,23 +1,34 @@
 // What the listing of ports does alike on every platform.
 #include <cctype>
+#include <map>
+#include <set>
 #include <system_error>
 
 #include "port_list.h"
 
 namespace {
 
-// Compares names as a person reads them: COM2 before COM10.
+bool IsDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// The run of digits at `at`, without its leading zeros; `at` moves past it.
+std::string_view DigitRun(const std::string& text, std::size_t& at) {
+    while (at + 1 < text.size() && text[at] == '0' && IsDigit(text[at + 1])) ++at;
+    const std::size_t start = at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    return std::string_view(text).substr(start, at - start);
+}
+
+// Compares names as a person reads them: COM2 before COM10. Runs of digits
+// are compared as numbers of any length, without converting them.
 bool NaturalLess(const std::string& a, const std::string& b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
-            std::size_t endA = i, endB = j;
-            while (endA < a.size() && std::isdigit(static_cast<unsigned char>(a[endA]))) ++endA;
-            while (endB < b.size() && std::isdigit(static_cast<unsigned char>(b[endB]))) ++endB;
-            const unsigned long x = std::stoul(a.substr(i, endA - i)), y = std::stoul(b.substr(j, endB - j));
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            const std::string_view x = DigitRun(a, i), y = DigitRun(b, j);
+            if (x.size() != y.size()) return x.size() < y.size();
             if (x != y) return x < y;
-            i = endA;
-            j = endB;
             continue;
         }
         const int x = std::toupper(static_cast<unsigned char>(a[i])), y = std::toupper(static_cast<unsigned char>(b[j]));
@@ -39,6 +50,45 @@ bool SameName(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+void NameInterfaces(std::vector<PortInfo>& ports) {
+    std::map<std::string, std::vector<PortInfo*>> byAdapter;
+    for (PortInfo& port : ports) {
+        if (port.usb && !port.adapter.empty()) byAdapter[port.adapter].push_back(&port);
+    }
+    for (PortInfo& port : ports) {
+        const auto it = byAdapter.find(port.adapter);
+        if (!port.usb || it == byAdapter.end() || it->second.size() < 2) {
+            port.interfaceName.clear();
+            port.interfaceNumber = -1;
+        }
+    }
+    // The interfaces' own names tell the ports apart only where each port has
+    // one and no two are the same; otherwise their numbers do.
+    for (auto& [adapter, group] : byAdapter) {
+        if (group.size() < 2) continue;
+        std::set<std::string> names;
+        for (const PortInfo* port : group) {
+            if (!port->interfaceName.empty()) names.insert(port->interfaceName);
+        }
+        if (names.size() == group.size()) continue;
+        for (PortInfo* port : group) port->interfaceName.clear();
+    }
+}
+
+std::size_t CountAdapters(const std::vector<PortInfo>& ports) {
+    std::set<std::string> adapters;
+    std::size_t withoutIdentity = 0;
+    for (const PortInfo& port : ports) {
+        if (!port.usb) continue;
+        if (port.adapter.empty()) {
+            ++withoutIdentity;
+        } else {
+            adapters.insert(port.adapter);
+        }
+    }
+    return adapters.size() + withoutIdentity;
+}
 
 bool ListedBefore(const PortInfo& a, const PortInfo& b) {
     if (a.usb != b.usb) return a.usb;

@@ -17,6 +17,16 @@ struct PortInfo {
     std::string serial;        // of a USB device, where it has one
     std::string stableName;    // on Linux, the name under /dev/serial/by-id
     bool usb = false;          // a USB adapter, not a built-in port
+    // The USB device a port belongs to, the same for every port of one
+    // adapter: its sysfs name on Linux (1-1.4), its instance ID on Windows.
+    std::string adapter = {};
+    // Which port of an adapter with several this is: its interface's own
+    // name where the adapter's ports have distinct ones ("Enhanced COM
+    // Port"), otherwise its interface's number. Empty and -1 for a port
+    // that is its adapter's only one.
+    std::string interfaceName = {};
+    int interfaceNumber = -1;
+    bool builtIn = false;      // a port of the machine itself, not of an adapter or a virtual one
 
     bool operator==(const PortInfo&) const = default;
 };
@@ -24,19 +34,31 @@ struct PortInfo {
 // The machine's serial ports: USB adapters first, then built-in ports, each
 // in the order of their names (COM2 before COM10). Built-in UARTs with no
 // hardware behind them and pseudo-terminals are not ports. One
-// implementation per platform.
+// implementation per platform; both end with NameInterfaces.
 std::vector<PortInfo> ListPorts();
 
 #ifndef _WIN32
 // The Linux reader behind ListPorts, over a sysfs and a /dev given as
 // folders, so that a copy of them can stand in for a machine's.
 std::vector<PortInfo> ListPortsUnder(const std::filesystem::path& sys, const std::filesystem::path& dev);
+
+// Whether the tty `name` (ttyS2) is a built-in UART that the kernel lists
+// with no hardware behind it, as `sys` tells.
+bool UartWithoutHardware(const std::filesystem::path& sys, const std::string& name);
 #endif
 
 // The port of `ports` that a program opening `device` would reach: by its
 // device or its stable name, a link followed where the link exists; or
 // nothing.
 const PortInfo* FindPort(const std::vector<PortInfo>& ports, const std::string& device);
+
+// Tells the ports of each adapter with several apart (interfaceName and
+// interfaceNumber as PortInfo describes them), from the interfaces' names and
+// numbers as the system gave them; clears both for an adapter's only port.
+void NameInterfaces(std::vector<PortInfo>& ports);
+
+// How many USB adapters `ports` come from: an adapter with two ports is one.
+std::size_t CountAdapters(const std::vector<PortInfo>& ports);
 
 // Where the listing puts a port: USB adapters first, then by name, numbers
 // compared as numbers.

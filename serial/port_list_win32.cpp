@@ -1,12 +1,17 @@
-// Listing the serial ports on Windows: the present devices of the Ports
-// class through SetupAPI, with the name the user knows (PortName, COM7), the
+// Listing the serial ports on Windows: the present devices of the Ports and
+// the Modem classes through SetupAPI (a board with its own USB often comes
+// as a CDC modem), with the name the user knows (PortName, COM7), the
 // friendly name Device Manager shows, the maker, and for a USB device its
-// vendor and product (from the hardware ID) and serial number (from the
-// instance ID). Ports that only the registry's SERIALCOMM map names (some
-// virtual ones) are added by name. Nothing is opened.
-#include <windows.h>  // before setupapi.h and devguid.h, which build on it
+// vendor and product (from the hardware ID), serial number (from the
+// instance ID), the USB device it belongs to and, for an adapter with
+// several ports, its interface. Ports that only the registry's SERIALCOMM
+// map names (virtual pairs, Bluetooth) are added by name. Nothing is opened.
+#include <windows.h>  // before the other system headers, which build on it
 
+#include <cfgmgr32.h>
 #include <devguid.h>
+#include <initguid.h>  // before devpkey.h: the property keys are defined here, not imported
+#include <devpkey.h>
 #include <setupapi.h>
 
 #include <algorithm>
@@ -30,6 +35,20 @@ std::wstring Property(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
     return buffer;
 }
 
+// The description the USB device reported for the interface: a port's own
+// name on an adapter with several ("Enhanced COM Port"), or empty.
+std::wstring BusReportedDescription(HDEVINFO set, SP_DEVINFO_DATA& device) {
+    wchar_t buffer[512] = {};
+    DEVPROPTYPE type = 0;
+    // Returns TRUE upon success, FALSE upon failure (no such property).
+    if (!::SetupDiGetDevicePropertyW(set, &device, &DEVPKEY_Device_BusReportedDeviceDesc, &type,
+                                     reinterpret_cast<BYTE*>(buffer), sizeof buffer - sizeof(wchar_t), nullptr, 0) ||
+        type != DEVPROP_TYPE_STRING) {
+        return {};
+    }
+    return buffer;
+}
+
 // The value PortName of the device's own registry key: COM7.
 std::wstring PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
     // Returns the key, or INVALID_HANDLE_VALUE upon failure.
@@ -44,6 +63,30 @@ std::wstring PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
     return read == ERROR_SUCCESS && type == REG_SZ ? std::wstring(buffer) : std::wstring();
 }
 
+// The instance ID of a device node, or empty.
+std::string InstanceId(DEVINST node) {
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    // Returns CR_SUCCESS upon success.
+    return ::CM_Get_Device_IDW(node, id, MAX_DEVICE_ID_LEN, 0) == CR_SUCCESS ? Utf8FromWide(id) : std::string();
+}
+
+// The USB device a port belongs to, by its instance ID: the port's own node
+// for a single-port adapter (USB\VID_1A86&PID_7523\...), its parent for an
+// interface of a composite device (USB\VID_10C4&PID_EA70&MI_01\...) or a
+// port that the vendor's bus driver made (FTDIBUS\...). Empty for a port
+// on no USB device.
+std::string UsbDeviceOf(DEVINST node) {
+    for (int step = 0; step < 4; ++step) {
+        const std::string id = InstanceId(node);
+        if (id.starts_with("USB\\") && id.find("&MI_") == std::string::npos) return id;
+        DEVINST parent = 0;
+        // Returns CR_SUCCESS upon success.
+        if (id.empty() || ::CM_Get_Parent(&parent, node, 0) != CR_SUCCESS) break;
+        node = parent;
+    }
+    return {};
+}
+
 // "USB-SERIAL CH340 (COM7)" -> "USB-SERIAL CH340": the menu names the port
 // itself.
 std::string WithoutPortName(std::string friendly, const std::string& port) {
@@ -52,23 +95,63 @@ std::string WithoutPortName(std::string friendly, const std::string& port) {
     return friendly;
 }
 
-// VID_0403&PID_6001 (USB\...) or VID_0403+PID_6001 (FTDIBUS\...) -> 0403:6001.
+// VID_0403&PID_6001 (USB\...) or VID_0403+PID_6001 (FTDIBUS\...) -> 0403:6001,
+// and which interface of the device the port is: MI_02 of a composite
+// device, the letter after the serial number of an FTDI port (A, B, ...).
 void UsbDetails(const std::string& hardwareId, const std::string& instanceId, PortInfo& port) {
     static const std::regex ids(R"(VID_([0-9A-Fa-f]{4})[&+]PID_([0-9A-Fa-f]{4}))");
+    static const std::regex interface(R"(&MI_([0-9A-Fa-f]{2}))");
+    static const std::regex ftdiSerial(R"(PID_[0-9A-Fa-f]{4}\+([^\\]+))");
     std::smatch match;
     if (!std::regex_search(hardwareId, match, ids)) return;
     port.usb = true;
     port.vidPid = match[1].str() + ":" + match[2].str();
     std::transform(port.vidPid.begin(), port.vidPid.end(), port.vidPid.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (std::regex_search(hardwareId, match, interface)) port.interfaceNumber = std::stoi(match[1].str(), nullptr, 16);
     // USB\VID_0403&PID_6001\A50285BI: the last part is the serial number,
     // unless Windows made one up (it then has an '&').
     if (instanceId.starts_with("USB\\")) {
         const std::string last = instanceId.substr(instanceId.rfind('\\') + 1);
         if (last.find('&') == std::string::npos) port.serial = last;
-    } else if (std::smatch serial; std::regex_search(instanceId, serial, std::regex(R"(PID_[0-9A-Fa-f]{4}\+([^\\]+))"))) {
-        port.serial = serial[1];  // FTDIBUS\VID_0403+PID_6001+A50285BIA\0000
+    } else if (std::regex_search(instanceId, match, ftdiSerial)) {
+        port.serial = match[1];  // FTDIBUS\VID_0403+PID_6010+FT4ZX1A\0000: FT4ZX1, port A
+        const char letter = port.serial.empty() ? '\0' : port.serial.back();
+        if (letter >= 'A' && letter <= 'H') port.interfaceNumber = letter - 'A';
     }
+}
+
+// The ports of one device class.
+void ListClass(const GUID& deviceClass, std::vector<PortInfo>& ports) {
+    // Returns the set, or INVALID_HANDLE_VALUE upon failure.
+    const HDEVINFO set = ::SetupDiGetClassDevsW(&deviceClass, nullptr, nullptr, DIGCF_PRESENT);
+    if (set == INVALID_HANDLE_VALUE) return;
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    // Returns nonzero while there is a device at `i`.
+    for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
+        // A printer port (LPT) shares the Ports class; a modem attached to a
+        // COM port has no port name of its own.
+        const std::string name = Utf8FromWide(PortNameOf(set, device));
+        if (!name.starts_with("COM") || FindPort(ports, name) != nullptr) continue;
+        PortInfo port;
+        port.name = port.device = name;
+        port.description = WithoutPortName(Utf8FromWide(Property(set, device, SPDRP_FRIENDLYNAME)), name);
+        port.manufacturer = Utf8FromWide(Property(set, device, SPDRP_MFG));
+        const std::string instance = InstanceId(device.DevInst);
+        UsbDetails(Utf8FromWide(Property(set, device, SPDRP_HARDWAREID)), instance, port);
+        if (port.usb) {
+            port.adapter = UsbDeviceOf(device.DevInst);
+            port.interfaceName = Utf8FromWide(BusReportedDescription(set, device));
+        } else {
+            // A UART of the machine or of a card in it, as opposed to a
+            // virtual port that a program made.
+            port.builtIn = instance.starts_with("ACPI\\") || instance.starts_with("PCI\\") ||
+                           instance.starts_with("PNP") || instance.starts_with("*PNP");
+        }
+        ports.push_back(std::move(port));
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
 }
 
 // The COM names of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM.
@@ -96,32 +179,16 @@ std::vector<std::string> SerialCommNames() {
 
 std::vector<PortInfo> ListPorts() {
     std::vector<PortInfo> ports;
-    // Returns the set, or INVALID_HANDLE_VALUE upon failure.
-    const HDEVINFO set = ::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
-    if (set != INVALID_HANDLE_VALUE) {
-        SP_DEVINFO_DATA device{};
-        device.cbSize = sizeof device;
-        // Returns nonzero while there is a device at `i`.
-        for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
-            const std::string name = Utf8FromWide(PortNameOf(set, device));
-            if (!name.starts_with("COM")) continue;  // a printer port (LPT) shares the class
-            PortInfo port;
-            port.name = port.device = name;
-            port.description = WithoutPortName(Utf8FromWide(Property(set, device, SPDRP_FRIENDLYNAME)), name);
-            port.manufacturer = Utf8FromWide(Property(set, device, SPDRP_MFG));
-            wchar_t instance[512] = {};
-            ::SetupDiGetDeviceInstanceIdW(set, &device, instance, 511, nullptr);
-            UsbDetails(Utf8FromWide(Property(set, device, SPDRP_HARDWAREID)), Utf8FromWide(instance), port);
-            ports.push_back(std::move(port));
-        }
-        ::SetupDiDestroyDeviceInfoList(set);
-    }
+    ListClass(GUID_DEVCLASS_PORTS, ports);
+    ListClass(GUID_DEVCLASS_MODEM, ports);
+    // Known only by name: neither built in nor, as far as can be told, USB.
     for (const std::string& name : SerialCommNames()) {
         if (FindPort(ports, name) != nullptr) continue;
         PortInfo port;
         port.name = port.device = name;
         ports.push_back(std::move(port));
     }
+    NameInterfaces(ports);
     std::sort(ports.begin(), ports.end(), ListedBefore);
     return ports;
 }

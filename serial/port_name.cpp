@@ -1,6 +1,22 @@
 #include "port_name.h"
 
+#include <cctype>
 #include <cstdlib>
+
+namespace {
+
+// Whether `text` is `word` in any case.
+bool EqualsInAnyCase(std::string_view text, std::string_view word) {
+    if (text.size() != word.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(word[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 PortName PortName::Com(int number) {
     PortName port;
@@ -15,7 +31,7 @@ PortName PortName::Device(std::string device) {
 }
 
 PortName PortName::Parse(std::string_view text) {
-    if (text.size() == 4 && (text.starts_with("COM") || text.starts_with("com")) && text[3] >= '1' &&
+    if (text.size() == 4 && EqualsInAnyCase(text.substr(0, 3), "COM") && text[3] >= '1' &&
         text[3] <= '0' + kMenuPorts) {
         return Com(text[3] - '0');
     }
@@ -36,4 +52,9 @@ std::string PortName::Device() const {
     const char* mapped = std::getenv(Variable().c_str());
     if (mapped != nullptr && *mapped != '\0') return mapped;
     return DefaultComDevice(number_);
+}
+
+PortArgument ParsePortArgument(std::string_view text) {
+    if (EqualsInAnyCase(text, "auto")) return PortArgument{true, {}};
+    return PortArgument{false, PortName::Parse(text)};
 }

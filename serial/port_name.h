@@ -16,8 +16,8 @@ public:
     static PortName Com(int number);
     // A port named by its device: a path on Linux, a port name on Windows.
     static PortName Device(std::string device);
-    // What the user typed: COM1..COM5 (any case) are the menu's ports,
-    // anything else names a device.
+    // What the user typed: COM1..COM5 in any case (Com3, cOM3) are the
+    // menu's ports, anything else names a device.
     static PortName Parse(std::string_view text);
 
     // 1..5 for a menu port, 0 for a port named by its device.
@@ -39,10 +39,24 @@ private:
     std::string device_;
 };
 
+// A port as the command line takes it: "auto" (any case) for the only USB
+// adapter, otherwise a port as PortName::Parse takes it.
+struct PortArgument {
+    bool automatic = false;
+    PortName port;
+};
+PortArgument ParsePortArgument(std::string_view text);
+
 // The device COMn means when KTQ51_COMn is not set: /dev/ttyS(n-1) on
 // Linux, COMn on Windows. One implementation per platform.
 std::string DefaultComDevice(int number);
 
 // The name the system opens for a device: the path itself on Linux,
-// \\.\COM7 on Windows. One implementation per platform.
+// \\.\COM7 on Windows (a name that has the prefix already is taken as it
+// is). One implementation per platform.
 std::string SystemPath(const std::string& device);
+
+// Whether the system has `device`, asked without opening it: the path
+// exists (Linux), or the system knows the device name (Windows). One
+// implementation per platform.
+bool DeviceExists(const std::string& device);

@@ -1,8 +1,11 @@
 // The port layer over termios.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +18,7 @@
 #include "departures.h"
 #include "line_settings.h"
 #include "native.h"
+#include "port_list.h"
 
 namespace {
 
@@ -25,15 +29,12 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kPollSlice{100};
 
 // Whether `device` is a built-in UART that the kernel lists with no
-// hardware behind it (type 0, "unknown"): such a port opens, and then every
-// call fails with EIO. Read from sysfs; the device is not touched.
-bool UartWithoutHardware(const std::string& device) {
+// hardware behind it: such a port opens, and then every call fails with
+// EIO. Read from sysfs; the device is not touched.
+bool DeviceWithoutHardware(const std::string& device) {
     std::error_code error;
     const std::string name = std::filesystem::canonical(device, error).filename().string();
-    if (error || !name.starts_with("ttyS")) return false;
-    std::ifstream type("/sys/class/tty/" + name + "/type");
-    int code = -1;
-    return (type >> code) && code == 0;
+    return !error && name.starts_with("ttyS") && UartWithoutHardware("/sys", name);
 }
 
 PortCause OpenCauseOf(int error) {
@@ -89,7 +90,48 @@ bool AskQueued(int fd, Departures& departures, WriteResult& result, const WriteP
     return true;
 }
 
+void Ignore(int) {}
+
 }  // namespace
+
+void CloseTtyNow(int fd) {
+    int queued = 0;
+    // Returns 0 upon success, -1 upon failure. Nothing queued: a plain
+    // close, which leaves alone what has left (a pseudo-terminal's far end
+    // may not have read it yet, and discarding would throw that away).
+    if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+        ::close(fd);
+        return;
+    }
+    // The driver still holds bytes that the line does not take (URBs in
+    // flight, a buffer that flow control holds): they will never be wanted,
+    // as every write either waited until its bytes had left or gave them
+    // up. The last close of a tty waits for them up to the driver's
+    // closing_wait, 30 s by default, which only root may shorten; the wait
+    // gives up on a signal. So the queue is discarded, and a timer sends
+    // this thread a signal that does nothing, every 10 ms, while close
+    // runs. Raw system calls only: this runs in the interrupt handler of the
+    // command line too. Each returns 0 upon success, -1 upon failure.
+    ::tcflush(fd, TCOFLUSH);
+    const int signal = SIGRTMIN + 3;
+    struct sigaction wake {};
+    wake.sa_handler = Ignore;  // no SA_RESTART: the wait must end
+    ::sigemptyset(&wake.sa_mask);
+    ::sigaction(signal, &wake, nullptr);
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = signal;
+    event._sigev_un._tid = static_cast<pid_t>(::syscall(SYS_gettid));  // glibc 2.36 has no sigev_notify_thread_id
+    int timer = -1;
+    if (::syscall(SYS_timer_create, CLOCK_MONOTONIC, &event, &timer) != 0) {
+        ::close(fd);
+        return;
+    }
+    const itimerspec every10ms{{0, 10'000'000}, {0, 1'000'000}};
+    ::syscall(SYS_timer_settime, timer, 0, &every10ms, nullptr);
+    ::close(fd);
+    ::syscall(SYS_timer_delete, timer);
+}
 
 void PortHandle::Close() noexcept {
     if (native_ == kNone) return;
@@ -97,7 +139,7 @@ void PortHandle::Close() noexcept {
     // Clear the exclusive mode we set, which would otherwise outlive us on a
     // device that another process keeps open.
     if (exclusive_) ::ioctl(fd, TIOCNXCL);
-    ::close(fd);  // also releases the flock
+    CloseTtyNow(fd);  // also releases the flock
     native_ = kNone;
     exclusive_ = false;
 }
@@ -114,10 +156,15 @@ std::string SystemPath(const std::string& device) {
     return device;
 }
 
+bool DeviceExists(const std::string& device) {
+    std::error_code error;
+    return !device.empty() && std::filesystem::exists(device, error);
+}
+
 OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {
     auto fail = [&device](PortFailure failure, int error) {
         const PortCause cause =
-            error == EIO && UartWithoutHardware(device) ? PortCause::NoHardware : OpenCauseOf(error);
+            error == EIO && DeviceWithoutHardware(device) ? PortCause::NoHardware : OpenCauseOf(error);
         return OpenResult{failure, cause, {}, std::strerror(error), {}};
     };
     if (device.empty()) return fail(PortFailure::CannotOpen, ENOENT);

@@ -47,8 +47,14 @@ PortCause OpenCauseOf(DWORD error) {
     }
 }
 
-// Ends `result` with the system's error.
+// Ends `result` with the system's error. Some USB serial drivers fail a
+// write that the line does not take in time with ERROR_SEM_TIMEOUT: that is
+// a time-out, with its advice, and the port stays usable.
 void Fail(WriteResult& result, DWORD error) {
+    if (error == ERROR_SEM_TIMEOUT) {
+        result.cause = PortCause::TimedOut;
+        return;
+    }
     result.cause = MeansGone(error) ? PortCause::Gone : PortCause::Other;
     result.reason = SystemText(error);
 }
@@ -129,7 +135,20 @@ std::string DefaultComDevice(int number) {
 }
 
 std::string SystemPath(const std::string& device) {
-    return device.empty() ? device : "\\\\.\\" + device;
+    // \\.\COM12 or \\?\...: already the system's name.
+    if (device.empty() || device.starts_with("\\\\.\\") || device.starts_with("\\\\?\\")) return device;
+    return "\\\\.\\" + device;
+}
+
+bool DeviceExists(const std::string& device) {
+    std::string name = device;
+    if (name.starts_with("\\\\.\\")) name.erase(0, 4);
+    if (name.empty()) return false;
+    char target[1024];
+    // Returns the length of the targets written, or 0 upon failure: no such
+    // device name, or targets longer than the buffer (the name exists then).
+    return ::QueryDosDeviceA(name.c_str(), target, sizeof target) != 0 ||
+           ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
 
 OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {

@@ -113,22 +113,31 @@ TEST(Flash, EachFailureHasItsStatusAndMessage) {
     EXPECT_EQ(run.status, 4);
     EXPECT_TRUE(TestPort(2).Read(1, 200ms).empty()) << "bytes were sent without a confirmation";
 
-    // A stalled line: status 3 within the limit given, the limit read
-    // alike whatever the locale's decimal separator.
+    // The limit is read alike whatever the locale's decimal separator. One
+    // shorter than the line needs for the stream is refused, naming the
+    // shortest, before anything is sent; a stalled line ends with status 3
+    // within the limit given.
     PtyPair stalled;
     stalled.Stall();
     QTemporaryDir locales;
     const QStringList czech = CzechLocale(locales);
     ASSERT_FALSE(czech.isEmpty()) << "the Czech locale could not be made (package locales)";
-    for (const char* timeout : {"0.5", "0,5"}) {
-        const auto start = std::chrono::steady_clock::now();
-        run = Flash({"--port", QString::fromStdString(stalled.path()), "--yes", "--timeout", timeout,
-                     kData + "/sdcc_blink.hex"},
-                    10s, czech);
-        EXPECT_EQ(run.status, 3) << timeout << ": " << run.err.toStdString();
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-        EXPECT_TRUE(run.err.contains("Chyba pri odesílání\nOdesláno ")) << run.err.toStdString();
-    }
+    const QString line2 = QString::fromStdString(TestPort(2).path());
+    run = Flash({"--port", line2, "--yes", "--timeout", "0,5", kData + "/sdcc_blink.hex"}, 10s, czech);
+    EXPECT_EQ(run.status, 4) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Zadejte aspoň 9 s.")) << run.err.toStdString();
+    EXPECT_TRUE(TestPort(2).Read(1, 200ms).empty()) << "a limit too short to succeed sent bytes";
+    std::thread drain([] { TestPort(2).Read(kStreamBytes); });
+    run = Flash({"--port", line2, "--yes", "--timeout", "9,5", kData + "/sdcc_blink.hex"}, 10s, czech);
+    drain.join();
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const auto start = std::chrono::steady_clock::now();
+    run = Flash({"--port", QString::fromStdString(stalled.path()), "--yes", "--timeout", "9.5",
+                 kData + "/sdcc_blink.hex"},
+                20s, czech);
+    EXPECT_EQ(run.status, 3) << run.err.toStdString();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 13s);
+    EXPECT_TRUE(run.err.contains("Chyba pri odesílání\nOdesláno ")) << run.err.toStdString();
 
     // A file that puts nothing into 0x3000-0x3FFF is not sent: it says where
     // its data lies. --erase sends the erased window on purpose.

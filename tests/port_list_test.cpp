@@ -1,7 +1,8 @@
 // The Linux port listing over a copy of a machine's sysfs and /dev: the
 // driver check's guest (an FTDI adapter, two UARTs, two built-in ports with
 // no UART behind them), and what the guest cannot make, written by hand (a
-// CDC-ACM board, a CH340, udev's /dev/serial/by-id links).
+// CDC-ACM board, a CH340, a dual-port CP2105 behind a hub, built-in ports
+// of a kernel before 5.7, udev's /dev/serial/by-id links).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -59,16 +60,25 @@ TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWitho
         const char* serial;
         const char* stable;
         bool usb;
+        const char* adapter;
+        const char* interfaceName;
+        int interfaceNumber;
     } expected[] = {
         {"ttyACM0", "Arduino Uno", "Arduino (www.arduino.cc)", "2341:0043", "85734323231351E0E1C1",
-         "usb-Arduino__www.arduino.cc__Arduino_Uno_85734323231351E0E1C1-if00", true},
+         "usb-Arduino__www.arduino.cc__Arduino_Uno_85734323231351E0E1C1-if00", true, "1-2", "", -1},
         {"ttyUSB0", "QEMU USB SERIAL", "QEMU", "0403:6001", "1-0000:00:02.0-1",
-         "usb-QEMU_QEMU_USB_SERIAL_1-0000:00:02.0-1-if00-port0", true},
-        {"ttyUSB10", "USB2.0-Serial", "", "1a86:7523", "", "", true},
-        {"ttyS0", "", "", "", "", "", false},
-        {"ttyS1", "", "", "", "", "", false},
+         "usb-QEMU_QEMU_USB_SERIAL_1-0000:00:02.0-1-if00-port0", true, "1-1", "", -1},
+        {"ttyUSB2", "CP2105 Dual USB to UART Bridge Controller", "Silicon Labs", "10c4:ea70", "00F2C1A4", "", true,
+         "1-4.2", "Enhanced COM Port", 0},
+        {"ttyUSB3", "CP2105 Dual USB to UART Bridge Controller", "Silicon Labs", "10c4:ea70", "00F2C1A4", "", true,
+         "1-4.2", "Standard COM Port", 1},
+        {"ttyUSB10", "USB2.0-Serial", "", "1a86:7523", "", "", true, "1-3", "", -1},
+        {"ttyS0", "", "", "", "", "", false, "", "", -1},
+        {"ttyS1", "", "", "", "", "", false, "", "", -1},
+        {"ttyS5", "", "", "", "", "", false, "", "", -1},
     };
-    ASSERT_EQ(ports.size(), std::size(expected)) << "ttyS2 and ttyS3 have no UART: they are no ports";
+    ASSERT_EQ(ports.size(), std::size(expected))
+        << "ttyS2 and ttyS3 have no UART, nor has ttyS4 on the serial8250 device: they are no ports";
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const auto& e = expected[i];
         const PortInfo& p = ports[i];
@@ -80,12 +90,36 @@ TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWitho
         EXPECT_EQ(p.serial, e.serial) << e.name;
         EXPECT_EQ(p.stableName, *e.stable ? dev + "/serial/by-id/" + e.stable : "") << e.name;
         EXPECT_EQ(p.usb, e.usb) << e.name;
+        EXPECT_EQ(p.builtIn, !e.usb) << e.name;
+        EXPECT_EQ(p.adapter, e.adapter) << e.name;
+        EXPECT_EQ(p.interfaceName, e.interfaceName) << e.name;
+        EXPECT_EQ(p.interfaceNumber, e.interfaceNumber) << e.name;
     }
+    EXPECT_EQ(CountAdapters(ports), 4u) << "the CP2105's two ports are one adapter";
 
     // A port is found by its device or by its stable name.
     EXPECT_EQ(FindPort(ports, dev + "/ttyUSB0"), &ports[1]);
     EXPECT_EQ(FindPort(ports, ports[0].stableName), &ports[0]);
     EXPECT_EQ(FindPort(ports, dev + "/ttyS2"), nullptr);
+}
+
+// Ports of one adapter whose interfaces have no names, or the same name (two
+// ports of one g_serial gadget), are told apart by the interfaces' numbers.
+TEST(PortInterfaceNames, NumbersWhereTheNamesDoNotTellThePortsApart) {
+    std::vector<PortInfo> ports(3);
+    for (int i = 0; i < 3; ++i) {
+        ports[i].name = "/dev/ttyACM" + std::to_string(i);
+        ports[i].usb = true;
+        ports[i].adapter = i < 2 ? "1-1" : "1-2";
+        ports[i].interfaceName = "CDC Abstract Control Model (ACM)";
+        ports[i].interfaceNumber = 2 * i;
+    }
+    NameInterfaces(ports);
+    EXPECT_EQ(ports[0].interfaceName, "");
+    EXPECT_EQ(ports[0].interfaceNumber, 0);
+    EXPECT_EQ(ports[1].interfaceNumber, 2);
+    EXPECT_EQ(ports[2].interfaceNumber, -1) << "the only port of its adapter";
+    EXPECT_EQ(CountAdapters(ports), 2u);
 }
 
 TEST(PortOrderTest, AdaptersFirstThenNamesAsAPersonReadsThem) {
@@ -95,6 +129,11 @@ TEST(PortOrderTest, AdaptersFirstThenNamesAsAPersonReadsThem) {
     EXPECT_TRUE(ListedBefore(com2, com10));
     EXPECT_FALSE(ListedBefore(com10, com2));
     EXPECT_TRUE(ListedBefore(com10, com1)) << "a USB adapter comes before a built-in port";
+    // Digit runs of any length, leading zeros aside, compare as numbers.
+    const PortInfo huge{"/dev/ttyX123456789012345678901234", "", "", "", "", "", "", true};
+    const PortInfo small{"/dev/ttyX0099", "", "", "", "", "", "", true};
+    EXPECT_TRUE(ListedBefore(small, huge));
+    EXPECT_FALSE(ListedBefore(huge, small));
 }
 
 }  // namespace

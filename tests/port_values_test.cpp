@@ -36,15 +36,40 @@ TEST(PortNameTest, MenuPortsMapThroughTheEnvironmentDevicesAreThemselves) {
     EXPECT_EQ(PortName::Com(6).Device(), "") << "no COM6 in the menu";
     EXPECT_EQ(PortName::Com(6).Variable(), "");
 
-    EXPECT_EQ(PortName::Parse("COM3"), PortName::Com(3));
-    EXPECT_EQ(PortName::Parse("com5"), PortName::Com(5));
-    for (const char* device : {"COM12", "COM0", "/dev/ttyUSB0", "COM"}) {
-        const PortName named = PortName::Parse(device);
-        EXPECT_FALSE(named.IsMenuPort()) << device;
-        EXPECT_EQ(named.Name(), device);
-        EXPECT_EQ(named.Device(), device);
-        EXPECT_EQ(named.Variable(), "");
+}
+
+// What a user may give as a port: COM1..COM5 in any case are the menu's,
+// "auto" in any case the only adapter, anything else a device as it is.
+TEST(PortNameTest, ParsingTakesCaseAutoAndDevicesAsGiven) {
+    const struct {
+        const char* text;
+        bool automatic;
+        int com;  // 0: a device named as given
+    } rows[] = {
+        {"COM3", false, 3},         {"com5", false, 5},           {"Com3", false, 3},
+        {"cOM1", false, 1},         {"auto", true, 0},            {"AUTO", true, 0},
+        {"Auto", true, 0},          {"COM6", false, 0},           {"COM12", false, 0},
+        {"COM0", false, 0},         {"COM", false, 0},            {"/dev/ttyUSB0", false, 0},
+        {"\\\\.\\COM12", false, 0},  {"autom", false, 0},
+    };
+    for (const auto& row : rows) {
+        const PortArgument given = ParsePortArgument(row.text);
+        EXPECT_EQ(given.automatic, row.automatic) << row.text;
+        if (row.automatic) continue;
+        EXPECT_EQ(given.port, PortName::Parse(row.text)) << row.text;
+        if (row.com != 0) {
+            EXPECT_EQ(given.port, PortName::Com(row.com)) << row.text;
+            continue;
+        }
+        EXPECT_FALSE(given.port.IsMenuPort()) << row.text;
+        EXPECT_EQ(given.port.Name(), row.text);
+        EXPECT_EQ(given.port.Device(), row.text);
+        EXPECT_EQ(given.port.Variable(), "");
     }
+#ifdef _WIN32
+    EXPECT_EQ(SystemPath("COM12"), "\\\\.\\COM12");
+    EXPECT_EQ(SystemPath("\\\\.\\COM12"), "\\\\.\\COM12") << "a name with the prefix is taken as it is";
+#endif
 }
 
 // Each row: the port takes some bytes, then says how many it still queues;

@@ -336,19 +336,25 @@ TEST_F(ProgramTest, OtherPortThatFailsKeepsThePortInUse) {
 }
 
 // No COM1 at start, but a USB adapter: the box offers it, and Ano starts the
-// program on it.
+// program on it; on its COM item, when it is behind one of COM2..COM5.
 TEST_F(ProgramTest, StartWithoutCom1OffersTheAdapter) {
-    OtherLine().PlugIn();
     const ScopedVariable noCom1("KTQ51_COM1", MissingPort().Device());
-    toolkit.answers = {ModalResult::Yes};
-    TForm1 form(toolkit, [] { return std::vector<PortInfo>{OtherAdapter()}; });
-    ASSERT_EQ(toolkit.boxes.size(), 1u);
-    EXPECT_TRUE(toolkit.boxes[0].text.startsWith("COM nelze otevřít\n")) << toolkit.boxes[0].text.toStdString();
-    const QString offer = QStringLiteral("\n") + QString::fromStdString(UseAdapterInstead(OtherAdapter()));
-    EXPECT_TRUE(toolkit.boxes[0].text.endsWith(offer)) << toolkit.boxes[0].text.toStdString();
-    EXPECT_EQ(toolkit.boxes[0].buttons, mbYes | mbNo);
-    toolkit.boxes.clear();
-    EXPECT_EQ(ProgramAndRead(form, toolkit, OtherLine()), Stream(MemImage));
+    OtherLine().PlugIn();
+    PortInfo behindCom2 = OtherAdapter();
+    behindCom2.name = behindCom2.device = PortName::Com(2).Device();
+    for (const auto& [adapter, line] : {std::pair{OtherAdapter(), &OtherLine()}, std::pair{behindCom2, &TestLine(2)}}) {
+        toolkit.boxes.clear();
+        toolkit.answers = {ModalResult::Yes};
+        TForm1 form(toolkit, [&] { return std::vector<PortInfo>{adapter}; });
+        ASSERT_EQ(toolkit.boxes.size(), 1u);
+        EXPECT_TRUE(toolkit.boxes[0].text.startsWith("COM nelze otevřít\n")) << toolkit.boxes[0].text.toStdString();
+        const QString offer = QStringLiteral("\n") + QString::fromStdString(UseAdapterInstead(adapter));
+        EXPECT_TRUE(toolkit.boxes[0].text.endsWith(offer)) << toolkit.boxes[0].text.toStdString();
+        EXPECT_EQ(toolkit.boxes[0].buttons, mbYes | mbNo);
+        EXPECT_EQ(form.port2->isEnabled(), line != &TestLine(2)) << "the adapter behind COM2 is COM2's item";
+        toolkit.boxes.clear();
+        EXPECT_EQ(ProgramAndRead(form, toolkit, *line), Stream(MemImage));
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// The window's own code on a real USB serial driver: run inside the driver
-// check's guest with COM1 = /dev/ttyUSB0 (Debian's ftdi_sio on QEMU's
-// emulated FTDI adapter). The host at the far end of the line checks what
+// The window's own code on real USB serial drivers, run inside the driver
+// check's guest: with COM1 = /dev/ttyUSB0 (Debian's ftdi_sio on QEMU's
+// emulated FTDI adapter), the host at the far end of the line checks what
 // arrives, and pulls the adapter out and plugs it in when asked ("@@host
-// REQUEST" on standard output, its answer on standard input).
+// REQUEST" on standard output, its answer on standard input); with COM1 =
+// a cdc_acm port whose far end nobody reads, the line stalls.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -132,6 +134,26 @@ TEST_F(GuestAdapter, MenuOffersTheAdapterAndChoosingItSendsExactly) {
     adapter->trigger();
     EXPECT_FALSE(adapter->isEnabled());
     ExpectExactProgramuj(form);
+}
+
+// On a line that takes nothing: Programuj ends with the time-out box, and
+// the window then lets go of the port at once as it closes, not after the
+// 30 s that the driver would wait for the bytes it still holds.
+TEST(GuestStalledLine, TimesOutAndTheWindowClosesWithoutFreezing) {
+    ScriptedToolkit toolkit;
+    MemImage = ErasedImage();
+    auto form = std::make_unique<TForm1>(toolkit);
+    ComTimeouts.WriteTotalTimeoutMultiplier = 0;  // a short limit, so that the step takes a moment
+    ComTimeouts.WriteTotalTimeoutConstant = 1000;
+    toolkit.answers = {ModalResult::Yes, ModalResult::OK};
+    form->Programuj1->trigger();
+    ASSERT_EQ(toolkit.boxes.size(), 2u);
+    EXPECT_TRUE(toolkit.boxes[1].text.contains(QStringLiteral("vypršel časový limit"))) << toolkit.boxes[1].text.toStdString();
+    const auto closing = std::chrono::steady_clock::now();
+    form.reset();
+    const auto took = std::chrono::steady_clock::now() - closing;
+    std::cout << "closing the window took " << std::chrono::duration<double>(took).count() << " s" << std::endl;
+    EXPECT_LT(took, 2s) << "closing the window waited for the stalled line";
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 // console) the next free COM numbers. So all of COM1..COM5 are mapped here,
 // once, each to a symbolic link that this harness points at a
 // pseudo-terminal: an adapter unplugged and plugged in again, or the board
-// simulator, is a link pointed elsewhere, without a new mapping.
+// simulator, is a link pointed elsewhere, without a new mapping. Every COM
+// name that Wine gave a device of its own finding is pointed at /dev/null,
+// so that no test can ever open this machine's console line.
 //
 // The tests reach the far ends of their lines through a local socket served
 // here (FarEndServer), so that the port layer's interface tests and the
@@ -34,6 +36,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +47,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "board_simulator.h"
 #include "pty_pair.h"
@@ -256,7 +260,24 @@ bool MapPorts() {
     // The mapping takes effect when wineserver starts again. Wine's services
     // start with it; they must not inherit this program's output, which ctest
     // waits on.
-    return RunShell("(wineserver -k; wineserver -p; wine cmd /c exit) </dev/null >/dev/null 2>&1") == 0;
+    if (RunShell("(wineserver -k; wineserver -p; wine cmd /c exit) </dev/null >/dev/null 2>&1") != 0) return false;
+    // Wine's serial driver has now made its DOS devices (dosdevices/com6 ->
+    // /dev/ttyS0, ...); a COM name opens whatever its link points at.
+    const fs::path dosdevices = fs::path(std::getenv("WINEPREFIX")) / "dosdevices";
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dosdevices, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with("com") || name.size() < 4) continue;
+        const int number = std::atoi(name.c_str() + 3);
+        bool ours = false;
+        for (int n = 1; n <= kLines; ++n) ours = ours || ComNumber(n) == number;
+        if (ours) continue;
+        fs::remove(entry.path(), error);
+        fs::create_symlink("/dev/null", entry.path(), error);
+        if (error) return false;
+        std::fprintf(stderr, "wine_harness: %s, which Wine mapped by itself, now leads to /dev/null\n", name.c_str());
+    }
+    return true;
 }
 
 class Wine : public testing::Test {
@@ -336,8 +357,9 @@ TEST_F(Wine, FlashExeProgramsTheSimulator) {
     }
 }
 
-// What Wine's SetupAPI and SERIALCOMM list: printed for the record; every
-// entry is a COM port, never the machine's own serial line by its Unix name.
+// What Wine's SetupAPI and SERIALCOMM list: every entry is a COM port,
+// never the machine's own serial line by its Unix name; the test lines'
+// COM1 and COM12 among them, COM1 first, as a person reads the numbers.
 TEST_F(Wine, FlashExeListsThePorts) {
     const std::string flash = Program("KTQ51_WIN_FLASH");
     ASSERT_FALSE(flash.empty());
@@ -346,7 +368,16 @@ TEST_F(Wine, FlashExeListsThePorts) {
     const std::string listed = BoardSimulator::Slurp(out);
     std::fprintf(stderr, "ktq51-flash.exe --list under Wine:\n%s", listed.empty() ? "(nothing)\n" : listed.c_str());
     std::istringstream lines(listed);
-    for (std::string line; std::getline(lines, line);) EXPECT_TRUE(line.starts_with("COM")) << line;
+    std::vector<std::string> names;
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_TRUE(line.starts_with("COM")) << line;
+        names.push_back(line.substr(0, line.find('\t')));
+    }
+    const auto com1 = std::find(names.begin(), names.end(), "COM1");
+    const auto com12 = std::find(names.begin(), names.end(), "COM12");
+    EXPECT_NE(com1, names.end()) << listed;
+    EXPECT_NE(com12, names.end()) << listed;
+    EXPECT_LT(com1, com12) << listed;
 }
 
 }  // namespace
