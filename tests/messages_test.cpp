@@ -120,17 +120,10 @@ TEST(Messages, PortsAreNamedSoThatEachCanBeToldApart) {
                   true};
     port.interfaceName = "Standard COM Port";
     EXPECT_EQ(PortLabel(port), "/dev/ttyUSB1 – CP2105 Dual USB to UART Bridge Controller, Standard COM Port (10c4:ea70)");
-    port.interfaceName.clear();
-    port.interfaceNumber = 2;
-    EXPECT_EQ(PortDescription(port), "CP2105 Dual USB to UART Bridge Controller, rozhraní 2");
-    port.description.clear();
-    EXPECT_EQ(PortLabel(port), "/dev/ttyUSB1 – převodník USB, rozhraní 2 (10c4:ea70)");
     const PortInfo builtIn{"COM1", "COM1", "", "", "", "", "", false, {}, {}, -1, true};
     EXPECT_EQ(PortLabel(builtIn), "COM1 – vestavěný sériový port");
     const PortInfo virtualPort{"COM9", "COM9", "", "", "", "", "", false};
     EXPECT_EQ(PortLabel(virtualPort), "COM9 – sériový port") << "a port known only by name is not called built in";
-
-    EXPECT_EQ(ComItemTooltip("/dev/ttyUSB1", &port, true), PortLabel(port));
     EXPECT_EQ(ComItemTooltip("/dev/pts/6", nullptr, true), "/dev/pts/6") << "it exists: it is no missing device";
     EXPECT_EQ(ComItemTooltip("/dev/ttyUSB7", nullptr, false), "/dev/ttyUSB7: nic není připojeno");
 }

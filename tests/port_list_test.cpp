@@ -103,25 +103,6 @@ TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWitho
     EXPECT_EQ(FindPort(ports, dev + "/ttyS2"), nullptr);
 }
 
-// Ports of one adapter whose interfaces have no names, or the same name (two
-// ports of one g_serial gadget), are told apart by the interfaces' numbers.
-TEST(PortInterfaceNames, NumbersWhereTheNamesDoNotTellThePortsApart) {
-    std::vector<PortInfo> ports(3);
-    for (int i = 0; i < 3; ++i) {
-        ports[i].name = "/dev/ttyACM" + std::to_string(i);
-        ports[i].usb = true;
-        ports[i].adapter = i < 2 ? "1-1" : "1-2";
-        ports[i].interfaceName = "CDC Abstract Control Model (ACM)";
-        ports[i].interfaceNumber = 2 * i;
-    }
-    NameInterfaces(ports);
-    EXPECT_EQ(ports[0].interfaceName, "");
-    EXPECT_EQ(ports[0].interfaceNumber, 0);
-    EXPECT_EQ(ports[1].interfaceNumber, 2);
-    EXPECT_EQ(ports[2].interfaceNumber, -1) << "the only port of its adapter";
-    EXPECT_EQ(CountAdapters(ports), 2u);
-}
-
 TEST(PortOrderTest, AdaptersFirstThenNamesAsAPersonReadsThem) {
     const PortInfo com10{"COM10", "COM10", "", "", "", "", "", true};
     const PortInfo com2{"COM2", "COM2", "", "", "", "", "", true};
