@@ -9,11 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
+#include "PortMenu.h"
 #include "Toolkit.h"
-#include "memimage.h"
+#include "port_connection.h"
 #include "port_list.h"
 #include "port_name.h"
 
@@ -26,10 +25,6 @@ class QMenu;
 class QMenuBar;
 class QTableView;
 class GridModel;
-
-// What the window learns of the machine's serial ports from: ListPorts,
-// or a list that a test gives.
-using PortLister = std::function<std::vector<PortInfo>()>;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -74,9 +69,13 @@ public:
     QAction* port3;
     QAction* port4;
     QAction* port5;
-    // Below a separator, one item for each other port found, as the menu
-    // last showed them.
-    QList<QAction*> otherPorts;
+    // The ports of the Nastavení menu: port1..port5 and the other ports.
+    PortMenu* Ports;
+
+    // The port in use, with its line settings and time-outs: COM1 at start,
+    // afterwards the last one chosen. Held until the next choice or the end
+    // of the window.
+    PortConnection ComHandle;
 
     // Loads `file` exactly as Otevřít would load it when chosen in its dialog.
     void OpenFile(const QString& file);
@@ -91,11 +90,6 @@ public slots:
     void Konec1Click();
     void Programuj1Click();
     void Vytvoil1Click();
-    void port2Click();
-    void port1Click();
-    void port3Click();
-    void port4Click();
-    void port5Click();
 
 protected:
     bool event(QEvent* event) override;
@@ -104,37 +98,30 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The window's fixed layout (ProgramatorLayout.cpp): size, font, icon,
+    // the menu and the controls.
+    void BuildLayout();
     // Makes the whole window, frame included, the layout's size.
     void FitFrame();
-    // Reads the machine's ports again: each COM item's tooltip says what is
-    // there, and the other ports get items of their own.
-    void ShowPortDevices();
-    // Switches to a port found beside COM1..COM5. The port is opened first:
-    // if that fails, a box says why, and the port in use stays. True when
-    // it is the port in use now.
-    bool SelectOtherPort(const PortInfo& port);
-    // Marks the item of the port in use: greyed, the others not.
-    void MarkPortInUse();
-    // The port in use as the user chose it: "COM3", or the item of a port
-    // found beside COM1..COM5.
-    std::string SelectedPortLabel() const;
-    // Closes the port in use when its device has gone (not mid-transfer).
-    void LetGoOfAVanishedPort();
-    void SelectPort(int number);
+    // Makes `port` the port in use, as chosen in the menu: opened first,
+    // then the old one given back. A COM item that cannot be opened ends
+    // the program, as COM1 at start does; another port that cannot be
+    // opened is reported, and the port in use stays. True when `port` is
+    // the port in use now.
+    bool SelectPort(const PortName& port, const std::optional<PortInfo>& listed);
+    // Takes the adapter offered at start in place of COM1.
+    bool TakeOfferedAdapter(const PortInfo& adapter);
     // A port that cannot be opened at start or when chosen ends the program;
     // at start, a USB adapter that the machine has is offered first, and
     // Fatal returns when the user takes it.
     void Fatal(const QString& text, MsgKind kind);
     void BuildMenu();
     void BuildControls();
-    QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
-                        void (TForm1::*handler)());
+    QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)());
 
     Toolkit& toolkit_;
     PortLister listPorts_;
-    PortName selectedPort_ = PortName::Com(1);  // the port chosen last (COM1 at start)
-    std::optional<PortInfo> selectedOther_;    // the port found beside COM1..COM5 that is in use
-    bool starting_ = false;                    // Init is opening COM1
+    bool starting_ = false;      // Init is opening COM1
     QString lastFolder_;         // of the last file opened or dropped in this run
     bool transferring_ = false;  // the window must not close mid-transfer
     bool frameFitted_ = false;

@@ -244,8 +244,8 @@ void StalledRounds(benchmark::State& state, bool watchLoop) {
         state.PauseTiming();
         ports[0]->Read(1 << 20, 50ms);  // empty what an earlier round left
         ports[0]->Stall();
-        ComTimeouts.WriteTotalTimeoutMultiplier = 0;
-        ComTimeouts.WriteTotalTimeoutConstant = 2000;
+        form.ComHandle.Timeouts().WriteTotalTimeoutMultiplier = 0;
+        form.ComHandle.Timeouts().WriteTotalTimeoutConstant = 2000;
         Clock::time_point lastTick = Clock::now();
         double gapMs = 0;
         QTimer ticker;

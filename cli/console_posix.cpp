@@ -1,26 +1,21 @@
 // The command line's surroundings on POSIX systems.
 #include <signal.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <clocale>
 
 #include "console.h"
-#include "native.h"
 #include "texts.h"
 
 namespace {
 
-int interruptedPort = -1;
+PortHandle::Native interruptedPort = PortHandle::kNone;
 
 void OnInterrupt(int signal) {
-    // Only async-signal-safe calls here. The port is closed here, at once:
-    // closed by the end of the process, a line that takes nothing would
-    // hold the process for its driver's closing wait.
-    if (interruptedPort >= 0) {
-        ::tcflush(interruptedPort, TCOFLUSH);
-        CloseTtyNow(interruptedPort);
-    }
+    // Only async-signal-safe calls here. The port is let go of here, at
+    // once: closed by the end of the process, a line that takes nothing
+    // would hold the process for its driver's closing wait.
+    if (interruptedPort != PortHandle::kNone) AbandonPort(interruptedPort);
     [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text::kInterrupted.data(), text::kInterrupted.size());
     // End by the same signal, as the shell expects of an interrupted program.
     ::signal(signal, SIG_DFL);
@@ -42,7 +37,7 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 void DiscardQueueOnInterrupt(const PortHandle& port) {
-    interruptedPort = Descriptor(port);
+    interruptedPort = port.native();
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     ::sigemptyset(&action.sa_mask);

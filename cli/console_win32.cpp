@@ -9,13 +9,12 @@
 #include <cstdlib>
 
 #include "console.h"
-#include "native.h"
 #include "system_text_win32.h"
 #include "texts.h"
 
 namespace {
 
-HANDLE interruptedPort = INVALID_HANDLE_VALUE;
+PortHandle::Native interruptedPort = PortHandle::kNone;
 HANDLE writingThread = nullptr;
 UINT savedOutputCodePage = 0;
 std::atomic<bool> interrupted{false};
@@ -34,7 +33,7 @@ BOOL WINAPI OnInterrupt(DWORD) {
     // write: end that write first. Returns nonzero upon success, 0 upon
     // failure (nothing was pending).
     if (writingThread != nullptr) ::CancelSynchronousIo(writingThread);
-    if (interruptedPort != INVALID_HANDLE_VALUE) ::PurgeComm(interruptedPort, PURGE_TXABORT | PURGE_TXCLEAR);
+    if (interruptedPort != PortHandle::kNone) AbandonPort(interruptedPort);
     std::fwrite(text::kInterrupted.data(), 1, text::kInterrupted.size(), stderr);
     std::fflush(stderr);
     RestoreConsole();
@@ -69,7 +68,7 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 void DiscardQueueOnInterrupt(const PortHandle& port) {
-    interruptedPort = Win32Handle(port);
+    interruptedPort = port.native();
     // A real handle of this thread, which does the writing; the pseudo
     // handle of GetCurrentThread would mean the handler's own thread there.
     // Returns nonzero upon success, 0 upon failure.

@@ -25,8 +25,7 @@
 #include "hexfile.h"
 #include "memimage.h"
 #include "messages.h"
-#include "native.h"
-#include "port.h"
+#include "port_connection.h"
 #include "port_list.h"
 #include "transfer.h"
 
@@ -263,12 +262,10 @@ int Program(Options o, const ImageCells& image) {
         if (!adapter) return kPortFailed;
         o.port = *adapter;
     }
-    PortHandle port;
-    CommStateRecord state{};
-    CommTimeouts timeouts;
-    const OpenResult opened = OpenPort(o.port, port, state, timeouts);
+    PortConnection connection;
+    const OpenResult opened = connection.Open(o.port);
     if (!opened.ok()) {
-        std::fprintf(stderr, "%s\n", PortOpenMessage(opened, o.port).c_str());
+        std::fprintf(stderr, "%s\n", PortOpenMessage(opened, o.port, ListPorts()).c_str());
         return kPortFailed;
     }
     if (!o.yes && !Confirmed()) {
@@ -276,11 +273,11 @@ int Program(Options o, const ImageCells& image) {
         return kUsage;
     }
 
-    DiscardQueueOnInterrupt(port);
+    DiscardQueueOnInterrupt(connection.Handle());
     const ProgrammingStream stream = MakeProgrammingStream(image);
-    const std::chrono::milliseconds limit = o.timeout.value_or(WriteLimit(timeouts, stream.size()));
+    const std::chrono::milliseconds limit = o.timeout.value_or(connection.WriteLimitFor(stream.size()));
     Progress progress(stream.size(), opened.device);
-    const WriteResult result = WritePort(port, stream, limit, [&](std::size_t left) { progress(left); });
+    const WriteResult result = connection.Send(stream, limit, [&](std::size_t left) { progress(left); });
     HoldIfInterrupted();
     progress.Finish();
     if (!result.ok()) {

@@ -1,6 +1,6 @@
 // Integers to digit text in a given radix and back. The grid writes its
-// addresses and bytes with IntToBaseStr; the HEX reader reads every numeric
-// field with BaseStrToInt.
+// addresses and bytes with IntToBaseStr; the HEX reader reads its fields a
+// digit at a time with DigitValue.
 #pragma once
 
 #include <cstdint>

@@ -89,7 +89,7 @@ std::string ConversionMessage(const ConversionError& error) {
            std::to_string(error.base());
 }
 
-std::string PortAdvice(PortCause cause, const PortName& port) {
+std::string PortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports) {
     switch (cause) {
         case PortCause::InUse:
             return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
@@ -100,7 +100,7 @@ std::string PortAdvice(PortCause cause, const PortName& port) {
         case PortCause::NoDevice:
         case PortCause::NoHardware:
         case PortCause::NoPermission:
-            return PlatformPortAdvice(cause, port);
+            return PlatformPortAdvice(cause, port, ports);
         case PortCause::None:
         case PortCause::Other:
             break;
@@ -118,11 +118,11 @@ std::string AboutText(std::string_view version) {
     return std::string(text::kWindowTitle) + "\nVerze " + std::string(version);
 }
 
-std::string PortOpenMessage(const OpenResult& r, const PortName& port) {
+std::string PortOpenMessage(const OpenResult& r, const PortName& port, const std::vector<PortInfo>& ports) {
     const std::string device = r.device.empty() ? port.Name() : r.device;
     std::string message = r.failure == PortFailure::LineError ? "Chyba linky\n" : "COM nelze otevřít\n";
     message += device + ": " + OpenReason(r);
-    if (const std::string advice = PortAdvice(r.cause, port); !advice.empty()) message += '\n' + advice;
+    if (const std::string advice = PortAdvice(r.cause, port, ports); !advice.empty()) message += '\n' + advice;
     return message;
 }
 
@@ -133,7 +133,7 @@ std::string TransferFailedMessage(const WriteResult& r, std::size_t total, const
                           Bytes(static_cast<long long>(total)) + ": " + why + '\n';
     // A port that took nothing gave the board nothing: no reset is needed.
     if (r.taken > 0) message += "Deska mohla přijmout jen část programu: před dalším pokusem ji resetujte. ";
-    message += PortAdvice(r.cause, port);
+    message += PortAdvice(r.cause, port, {});  // a write's causes name no other port
     while (!message.empty() && (message.back() == ' ' || message.back() == '\n')) message.pop_back();
     return message;
 }
@@ -164,6 +164,10 @@ std::string PortLabel(const PortInfo& port) {
     what = WithInterface(what, port);
     if (!port.vidPid.empty()) what += " (" + port.vidPid + ")";
     return port.name + " – " + what;
+}
+
+std::string PortLabel(const PortConnection& connection) {
+    return connection.ChosenBy() ? PortLabel(*connection.ChosenBy()) : connection.Port().Name();
 }
 
 std::string ComItemTooltip(const std::string& device, const PortInfo* listed, bool exists) {

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hexfile.h"
 #include "port.h"
+#include "port_connection.h"
 #include "port_list.h"
 #include "radix.h"
 #include "texts.h"
@@ -19,12 +21,13 @@ inline constexpr std::string_view kFileDamaged = "Soubor je poškozen";
 // The message for a failed load of `path` (as the user should see it).
 std::string HexLoadMessage(const HexResult& result, const std::string& path);
 
-// The message of a failed hexadecimal conversion.
+// The message of a failed hexadecimal conversion (BaseStrToInt).
 std::string ConversionMessage(const ConversionError& error);
 
 // "COM nelze otevřít" or "Chyba linky"; then the device and why; then, for
-// the common causes, what to do about `port`.
-std::string PortOpenMessage(const OpenResult& result, const PortName& port);
+// the common causes, what to do about `port`, naming the machine's `ports`
+// where that helps (the caller lists them: messages never do).
+std::string PortOpenMessage(const OpenResult& result, const PortName& port, const std::vector<PortInfo>& ports);
 
 // "Chyba pri odesílání"; then how much went out and why; then that the
 // board must be reset before the next try, and what else to do.
@@ -37,12 +40,13 @@ std::string ProgressText(std::size_t done, std::size_t total);
 std::string AboutText(std::string_view version);
 
 // What the user can do about a port error of this cause on `port`, in one
-// line; empty where there is no common remedy.
-std::string PortAdvice(PortCause cause, const PortName& port);
+// line, naming the machine's `ports` where that helps; empty where there is
+// no common remedy.
+std::string PortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports);
 
 // The part of that which differs by platform: a port that is missing or
 // may not be opened. One implementation per platform.
-std::string PlatformPortAdvice(PortCause cause, const PortName& port);
+std::string PlatformPortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports);
 
 // An address as "0x3000": at least four uppercase hexadecimal digits.
 std::string HexAddress(std::uint32_t address);
@@ -61,6 +65,10 @@ std::string DescribeChar(char c);
 // Controller, Standard COM Port (10c4:ea70)", "/dev/ttyACM2 – Gadget
 // Serial, rozhraní 2 (0525:a4a7)".
 std::string PortLabel(const PortInfo& port);
+
+// The port in use as the user chose it: "COM3", or the label of the listed
+// port it was chosen by.
+std::string PortLabel(const PortConnection& connection);
 
 // The system's description of a port with, for a port of an adapter with
 // several, its interface; empty where the system gives no description.

@@ -23,16 +23,15 @@ std::string UserName() {
 
 }  // namespace
 
-std::string PlatformPortAdvice(PortCause cause, const PortName& port) {
+std::string PlatformPortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports) {
     switch (cause) {
         case PortCause::NoPermission:
             return "Sériové porty smí otevřít skupina dialout: přidejte se do ní příkazem „sudo usermod -aG "
                    "dialout " +
                    UserName() + "“ a přihlaste se znovu.";
         case PortCause::NoHardware:
-            return "Za tímto portem není žádný obvod: počítač ho jen uvádí. " + Listed(ListPorts());
+            return "Za tímto portem není žádný obvod: počítač ho jen uvádí. " + Listed(ports);
         case PortCause::NoDevice: {
-            const std::vector<PortInfo> ports = ListPorts();
             // A device named directly is chosen by its name, not by a variable.
             if (!port.IsMenuPort()) return Listed(ports);
             const std::string variable = port.Variable();

@@ -1,13 +1,13 @@
 // What to do about a port error, on Windows.
 #include "messages.h"
 
-std::string PlatformPortAdvice(PortCause cause, const PortName& port) {
+std::string PlatformPortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports) {
     switch (cause) {
         case PortCause::NoPermission:
         case PortCause::NoDevice:
         case PortCause::NoHardware: {
             std::string found;
-            for (const PortInfo& info : ListPorts()) found += (found.empty() ? "" : ", ") + PortLabel(info);
+            for (const PortInfo& info : ports) found += (found.empty() ? "" : ", ") + PortLabel(info);
             const std::string listed = "Porty COM tohoto počítače: " +
                                        (found.empty() ? std::string("žádné") : found) +
                                        " (číslo převodníku najdete i ve Správci zařízení, Porty COM a LPT). ";

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -87,16 +88,18 @@ struct OpenResult {
     std::string device;   // what was opened
     std::string reason;   // the system's text for a failure, where it has one
     std::string setting;  // a line setting that did not take, by its name
+    // On success: the open port, its line settings as set, and its time-outs.
+    PortHandle handle = {};
+    std::shared_ptr<const CommStateRecord> state = {};
+    CommTimeouts timeouts = {};
     bool ok() const { return failure == PortFailure::None; }
 };
 
 // Opens `port` for exclusive reading and writing without waiting for a
 // carrier, and configures it: 19200 baud, 8 data bits, no parity, one stop
 // bit, every byte passed unchanged, flow control as found. The settings are
-// read back, and one that did not take is a line error naming it. On
-// success `handle` holds the new handle, `state` the line settings as set and
-// `timeouts` the four time-outs; on failure all three are left as they were.
-OpenResult OpenPort(const PortName& port, PortHandle& handle, CommStateRecord& state, CommTimeouts& timeouts);
+// read back, and one that did not take is a line error naming it.
+OpenResult OpenPort(const PortName& port);
 
 struct WriteResult {
     std::size_t written = 0;              // bytes known to have left through the port
@@ -111,6 +114,13 @@ struct WriteResult {
 // does: its descriptor hung up (POSIX), or it answers no communications
 // call (Windows). Asks the device without waiting and changes nothing.
 bool PortGone(const PortHandle& port);
+
+// For an interrupt handler: discards what the port `native` still queues,
+// so that no tail of the stream reaches the line later. On POSIX it also
+// lets go of the port at once, even on a line that takes nothing, and is
+// safe in a signal handler; on Windows the caller first ends the write that
+// waits on the port.
+void AbandonPort(PortHandle::Native native) noexcept;
 
 // Told from the writing thread how many bytes have left the port so far.
 using WriteProgress = std::function<void(std::size_t)>;

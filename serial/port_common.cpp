@@ -23,16 +23,16 @@ void PortHandle::TakeFrom(PortHandle& other) noexcept {
     other.exclusive_ = false;
 }
 
-OpenResult OpenPort(const PortName& port, PortHandle& handle, CommStateRecord& state, CommTimeouts& timeouts) {
+OpenResult OpenPort(const PortName& port) {
     const std::string device = port.Device();
     PortHandle opened;
-    CommStateRecord settings{};
-    OpenResult result = OpenDevice(device, opened, settings);
+    auto settings = std::make_shared<CommStateRecord>();
+    OpenResult result = OpenDevice(device, opened, *settings);
     result.device = device;
     if (result.ok()) {
-        state = settings;
-        timeouts = CommTimeouts{};
-        handle = std::move(opened);
+        result.handle = std::move(opened);
+        result.state = std::move(settings);
+        result.timeouts = CommTimeouts{};
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "port_list.h"
+#include "port_name.h"
 
 namespace {
 
@@ -37,16 +38,6 @@ bool NaturalLess(const std::string& a, const std::string& b) {
         ++j;
     }
     return a.size() - i < b.size() - j;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -96,18 +87,10 @@ bool ListedBefore(const PortInfo& a, const PortInfo& b) {
 }
 
 const PortInfo* FindPort(const std::vector<PortInfo>& ports, const std::string& device) {
-    namespace fs = std::filesystem;
-    // Only a path can be a link to a port; a bare name (COM7) is compared by
-    // name alone, with no file system call.
-    std::error_code targetError;
-    const bool isPath = device.find_first_of("/\\") != std::string::npos;
-    const fs::path target = isPath ? fs::canonical(device, targetError) : fs::path();
     for (const PortInfo& port : ports) {
-        if (SameName(port.device, device) || (!port.stableName.empty() && port.stableName == device)) return &port;
-        if (!isPath || targetError) continue;  // no path, or none that exists
-        std::error_code portError;
-        const fs::path resolved = fs::canonical(port.device, portError);
-        if (!portError && resolved == target) return &port;
+        if (SameDevice(port.device, device) || (!port.stableName.empty() && SameDevice(port.stableName, device))) {
+            return &port;
+        }
     }
     return nullptr;
 }

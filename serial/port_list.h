@@ -48,8 +48,7 @@ bool UartWithoutHardware(const std::filesystem::path& sys, const std::string& na
 #endif
 
 // The port of `ports` that a program opening `device` would reach: by its
-// device or its stable name, a link followed where the link exists; or
-// nothing.
+// device or its stable name, as SameDevice compares them; or nothing.
 const PortInfo* FindPort(const std::vector<PortInfo>& ports, const std::string& device);
 
 // Tells the ports of each adapter with several apart (interfaceName and

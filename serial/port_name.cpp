@@ -3,9 +3,6 @@
 #include <cctype>
 #include <cstdlib>
 
-namespace {
-
-// Whether `text` is `word` in any case.
 bool EqualsInAnyCase(std::string_view text, std::string_view word) {
     if (text.size() != word.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -15,8 +12,6 @@ bool EqualsInAnyCase(std::string_view text, std::string_view word) {
     }
     return true;
 }
-
-}  // namespace
 
 PortName PortName::Com(int number) {
     PortName port;

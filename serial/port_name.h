@@ -39,6 +39,9 @@ private:
     std::string device_;
 };
 
+// Whether `text` is `word` with its ASCII letters in any case.
+bool EqualsInAnyCase(std::string_view text, std::string_view word);
+
 // A port as the command line takes it: "auto" (any case) for the only USB
 // adapter, otherwise a port as PortName::Parse takes it.
 struct PortArgument {
@@ -60,3 +63,10 @@ std::string SystemPath(const std::string& device);
 // exists (Linux), or the system knows the device name (Windows). One
 // implementation per platform.
 bool DeviceExists(const std::string& device);
+
+// Whether opening `a` and opening `b` reach the same device, as the system
+// names devices: on Linux the same path, or two paths that lead to one
+// device (a link such as /dev/serial/by-id/...); on Windows the same name
+// in any case, with or without the \\.\ prefix (COM7, com7, \\.\COM7).
+// Nothing is opened. One implementation per platform.
+bool SameDevice(const std::string& a, const std::string& b);

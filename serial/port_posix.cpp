@@ -133,6 +133,12 @@ void CloseTtyNow(int fd) {
     ::syscall(SYS_timer_delete, timer);
 }
 
+void AbandonPort(PortHandle::Native native) noexcept {
+    const int fd = static_cast<int>(native);
+    ::tcflush(fd, TCOFLUSH);
+    CloseTtyNow(fd);
+}
+
 void PortHandle::Close() noexcept {
     if (native_ == kNone) return;
     const int fd = static_cast<int>(native_);
@@ -159,6 +165,14 @@ std::string SystemPath(const std::string& device) {
 bool DeviceExists(const std::string& device) {
     std::error_code error;
     return !device.empty() && std::filesystem::exists(device, error);
+}
+
+bool SameDevice(const std::string& a, const std::string& b) {
+    if (a == b) return !a.empty();
+    std::error_code errorA, errorB;
+    const std::filesystem::path targetA = std::filesystem::canonical(a, errorA);
+    const std::filesystem::path targetB = std::filesystem::canonical(b, errorB);
+    return !errorA && !errorB && targetA == targetB;
 }
 
 OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {

@@ -116,6 +116,11 @@ void SendChunks(HANDLE handle, std::span<const std::uint8_t> data, Departures& d
 
 }  // namespace
 
+void AbandonPort(PortHandle::Native native) noexcept {
+    // Returns nonzero upon success, 0 upon failure.
+    ::PurgeComm(reinterpret_cast<HANDLE>(native), PURGE_TXABORT | PURGE_TXCLEAR);
+}
+
 void PortHandle::Close() noexcept {
     if (native_ == kNone) return;
     ::CloseHandle(Win32Handle(*this));  // also ends the exclusive hold of the no-sharing open
@@ -140,9 +145,23 @@ std::string SystemPath(const std::string& device) {
     return "\\\\.\\" + device;
 }
 
+namespace {
+
+// COM7 for \\.\COM7: the name without the prefix that opens it.
+std::string_view DeviceName(std::string_view device) {
+    if (device.starts_with("\\\\.\\")) device.remove_prefix(4);
+    return device;
+}
+
+}  // namespace
+
+bool SameDevice(const std::string& a, const std::string& b) {
+    const std::string_view x = DeviceName(a);
+    return !x.empty() && EqualsInAnyCase(x, DeviceName(b));
+}
+
 bool DeviceExists(const std::string& device) {
-    std::string name = device;
-    if (name.starts_with("\\\\.\\")) name.erase(0, 4);
+    const std::string name(DeviceName(device));
     if (name.empty()) return false;
     char target[1024];
     // Returns the length of the targets written, or 0 upon failure: no such

@@ -1,11 +1,5 @@
 #include "transfer.h"
 
-#include "native.h"
-
-PortHandle ComHandle;
-CommStateRecord ComState{};
-CommTimeouts ComTimeouts;
-
 ProgrammingStream MakeProgrammingStream(const ImageCells& image) {
     static_assert(kStreamBytes == 16384);
     ProgrammingStream stream{};

@@ -1,4 +1,4 @@
-// The programming transfer: the one open port and the stream it carries.
+// The programming transfer: the stream a port carries to the board.
 #pragma once
 
 #include <array>
@@ -7,12 +7,6 @@
 
 #include "memimage.h"
 #include "port.h"
-
-// The port in use, from start to the end of the process: COM1 at start,
-// afterwards the last one chosen. With its line settings and time-outs.
-extern PortHandle ComHandle;
-extern CommStateRecord ComState;
-extern CommTimeouts ComTimeouts;
 
 // The stream the board expects: every cell of the memory window
 // 0x3000-0x3FFF in ascending order as a 32-bit little-endian integer, so a

@@ -23,6 +23,7 @@
 
 #include "hexfile.h"
 #include "memimage.h"
+#include "test_data.h"
 
 extern char** environ;
 
@@ -45,7 +46,7 @@ public:
         if (failed != 0) throw std::runtime_error("the simulator did not start");
         for (int i = 0; i < 100 && device_.empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            std::istringstream(Slurp(pathFile)) >> device_;
+            std::istringstream(ReadWholeFile(pathFile)) >> device_;
         }
         if (device_.empty()) throw std::runtime_error("the simulator gave no terminal");
     }
@@ -73,7 +74,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         Stop();
-        const std::string report = Slurp(dir_ + "/report");
+        const std::string report = ReadWholeFile(dir_ + "/report");
         std::fprintf(stderr, "%s", report.c_str());
         if (report.find("přijato 16384 bajtů") == std::string::npos) {
             return testing::AssertionFailure() << "no whole stream arrived:\n" << report;
@@ -82,8 +83,8 @@ public:
             return testing::AssertionFailure() << "the line was not 19200 8N1 raw:\n" << report;
         }
         auto board = std::make_unique<ImageCells>(ErasedImage());
-        const std::string expected = Slurp(windowBin);
-        if (!LoadHexText(Slurp(dir_ + "/board.hex"), *board).ok() || expected.size() != kWindowCells) {
+        const std::string expected = ReadWholeFile(windowBin);
+        if (!LoadHexText(ReadWholeFile(dir_ + "/board.hex"), *board).ok() || expected.size() != kWindowCells) {
             return testing::AssertionFailure() << "no board contents to compare";
         }
         std::size_t differing = 0;
@@ -92,11 +93,6 @@ public:
         }
         if (differing != 0) return testing::AssertionFailure() << differing << " cells of 0x3000-0x3FFF differ";
         return testing::AssertionSuccess();
-    }
-
-    static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
 private:

@@ -1,8 +1,8 @@
 // The far end of the line behind a test port: what a board would see. The
 // port layer's tests and the window's transfer tests speak to it the same
 // way on both platforms: on Linux it is a pseudo-terminal in the test
-// process (far_end_pty.cpp); under Wine it is a pseudo-terminal held by the
-// Linux harness, reached over a local socket (wine/far_end_remote.cpp).
+// process (test_ports_posix.cpp); under Wine it is a pseudo-terminal held by
+// the Linux harness, reached over a local socket (wine/far_end_remote.cpp).
 #pragma once
 
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "line_checks.h"
 #include "port_name.h"
 
 class FarEnd {
@@ -19,14 +20,7 @@ public:
     virtual ~FarEnd() = default;
 
     // The line as the program left it.
-    struct Line {
-        unsigned baud = 0;
-        int dataBits = 0;
-        bool parity = false;
-        bool twoStopBits = false;
-        bool rtsCts = false;   // hardware flow control
-        bool xonXoff = false;  // software flow control, both ways
-    };
+    using Line = LineSettings;
     virtual Line Settings() = 0;
     // Turns both kinds of flow control on or off, as another program might
     // have left the line.

@@ -19,6 +19,8 @@
 #include "fake_toolkit.h"
 #include "hexfile.h"
 #include "memimage.h"
+#include "scoped_variable.h"
+#include "test_data.h"
 #include "test_ports.h"
 #include "transfer.h"
 #include "window_send.h"
@@ -26,8 +28,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-const QString kData = QStringLiteral(KTQ_TEST_DATA_DIR);
 
 struct Outcome {
     int status = -1;  // -1: ended by a signal, or not within the limit
@@ -73,11 +73,6 @@ QStringList CzechLocale(const QTemporaryDir& dir) {
     return locale.readAllStandardOutput().contains("decimal_point=\",\"") ? environment : QStringList{};
 }
 
-std::vector<unsigned char> FileBytes(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(Flash, SdccFileReachesTheSimulatorExactly) {
     BoardSimulator board(KTQ_SIMULATOR);
     const QString device = QString::fromStdString(board.device());
@@ -102,11 +97,12 @@ TEST(Flash, EachFailureHasItsStatusAndMessage) {
     EXPECT_TRUE(run.err.startsWith("COM nelze otevřít\n/nonexistent/ttyUSB9: ")) << run.err.toStdString();
 
     // COMn means what the window's COMn means.
-    qputenv("KTQ51_COM3", "/nonexistent/ttyACM3");
-    run = Flash({"--port", "COM3", "--yes", kData + "/sdcc_blink.hex"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(run.err.startsWith("COM nelze otevřít\n/nonexistent/ttyACM3: ")) << run.err.toStdString();
-    qputenv("KTQ51_COM3", TestPort(3).path().c_str());
+    {
+        const ScopedVariable com3("KTQ51_COM3", "/nonexistent/ttyACM3");
+        run = Flash({"--port", "COM3", "--yes", kData + "/sdcc_blink.hex"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.startsWith("COM nelze otevřít\n/nonexistent/ttyACM3: ")) << run.err.toStdString();
+    }
 
     // Nobody to confirm and no --yes: nothing is sent.
     run = Flash({"--port", QString::fromStdString(TestPort(2).path()), kData + "/sdcc_blink.hex"});
@@ -213,7 +209,7 @@ TEST(Flash, StreamOutEqualsWhatTheWindowSends) {
         const QString out = dir.filePath(name + ".bin");
         const Outcome run = Flash({"--stream-out", out, kData + "/" + name});
         ASSERT_EQ(run.status, 0) << name.toStdString() << run.err.toStdString();
-        const std::vector<unsigned char> written = FileBytes(out);
+        const std::vector<unsigned char> written = ReadFileBytes(out.toStdString());
         EXPECT_TRUE(std::equal(sent.begin(), sent.end(), written.begin(), written.end())) << name.toStdString();
     }
     MemImage = ErasedImage();

@@ -14,15 +14,11 @@
 
 #include "hexfile.h"
 #include "system_texts.h"
+#include "test_data.h"
 
 namespace {
 
-const std::string kData = KTQ_TEST_DATA_DIR;
-
-std::vector<unsigned char> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+const std::string kData = kTestData;
 
 std::unique_ptr<ImageCells> Erased() { return std::make_unique<ImageCells>(ErasedImage()); }
 
@@ -33,7 +29,7 @@ class RealToolFile : public testing::TestWithParam<const char*> {};
 TEST_P(RealToolFile, LoadsExactlyTheIndependentToolsBytes) {
     const std::string name = GetParam();
     const std::string stem = name.substr(0, name.rfind('.'));
-    const std::vector<unsigned char> expected = ReadBytes(kData + "/" + stem + ".window.bin");
+    const std::vector<unsigned char> expected = ReadFileBytes(kData + "/" + stem + ".window.bin");
     ASSERT_EQ(expected.size(), kWindowCells) << stem;
 
     auto image = Erased();

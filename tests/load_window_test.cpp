@@ -21,14 +21,12 @@
 #include "grid_layout.h"
 #include "memimage.h"
 #include "system_texts.h"
+#include "test_data.h"
 
 namespace {
 
-const QString kData = QStringLiteral(KTQ_TEST_DATA_DIR);
-
 std::vector<unsigned char> Window(const QString& stem) {
-    std::ifstream in((kData + "/" + stem + ".window.bin").toStdString(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadFileBytes((kData + "/" + stem + ".window.bin").toStdString());
 }
 
 class LoadTest : public testing::Test {

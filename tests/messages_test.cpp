@@ -82,7 +82,7 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     o.device = "/dev/ttyUSB0";
     o.reason = "Permission denied";
     o.cause = PortCause::NoPermission;
-    std::string text = PortOpenMessage(o, PortName::Com(1));
+    std::string text = PortOpenMessage(o, PortName::Com(1), {});
     EXPECT_EQ(Line(text, 0), "COM nelze otevřít");
     EXPECT_EQ(Line(text, 1), "/dev/ttyUSB0: Permission denied");
 #ifdef _WIN32
@@ -91,7 +91,7 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
     EXPECT_NE(Line(text, 2).find("sudo usermod -aG dialout "), std::string::npos) << text;
 #endif
     o.cause = PortCause::NoDevice;
-    text = PortOpenMessage(o, PortName::Com(3));
+    text = PortOpenMessage(o, PortName::Com(3), {});
 #ifdef _WIN32
     EXPECT_NE(Line(text, 2).find("set KTQ51_COM3=COM7"), std::string::npos) << text;
 #else
@@ -100,13 +100,13 @@ TEST(Messages, NameTheFaultTheLineAndWhatToDo) {
 #endif
     o.failure = PortFailure::LineError;
     o.cause = PortCause::Other;
-    EXPECT_EQ(PortOpenMessage(o, PortName::Com(1)), "Chyba linky\n/dev/ttyUSB0: Permission denied");
+    EXPECT_EQ(PortOpenMessage(o, PortName::Com(1), {}), "Chyba linky\n/dev/ttyUSB0: Permission denied");
     o.setting = "speed";
-    EXPECT_EQ(PortOpenMessage(o, PortName::Com(1)), "Chyba linky\n/dev/ttyUSB0: nastavení linky se neujalo (rychlost)");
+    EXPECT_EQ(PortOpenMessage(o, PortName::Com(1), {}), "Chyba linky\n/dev/ttyUSB0: nastavení linky se neujalo (rychlost)");
     o.setting.clear();
     o.failure = PortFailure::CannotOpen;
     o.cause = PortCause::InUse;
-    EXPECT_EQ(Line(PortOpenMessage(o, PortName::Com(1)), 1), "/dev/ttyUSB0: port používá jiný program");
+    EXPECT_EQ(Line(PortOpenMessage(o, PortName::Com(1), {}), 1), "/dev/ttyUSB0: port používá jiný program");
 
     // A transfer that timed out says so.
     w.cause = PortCause::TimedOut;

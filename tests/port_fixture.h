@@ -12,12 +12,21 @@ class PortFixture : public testing::Test {
 protected:
     void SetUp() override { TestLine(1).PlugIn(); }
     FarEnd& Line() { return TestLine(1); }
-    OpenResult Open(const PortName& port = PortName::Com(1)) { return OpenPort(port, handle, state, timeouts); }
+    // Opens `port`; on success into `handle`, `state` and `timeouts`.
+    OpenResult Open(const PortName& port = PortName::Com(1)) {
+        OpenResult opened = OpenPort(port);
+        if (opened.ok()) {
+            handle = std::move(opened.handle);
+            state = *opened.state;
+            timeouts = opened.timeouts;
+        }
+        return opened;
+    }
     // A second program's open of COM1, into `second`.
     static OpenResult OpenSecond(PortHandle& second) {
-        CommStateRecord secondState{};
-        CommTimeouts secondTimeouts;
-        return OpenPort(PortName::Com(1), second, secondState, secondTimeouts);
+        OpenResult opened = OpenPort(PortName::Com(1));
+        second = std::move(opened.handle);
+        return opened;
     }
 
     PortHandle handle;

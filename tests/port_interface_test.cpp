@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "port_connection.h"
 #include "port_fixture.h"
 #include "transfer.h"
 
@@ -126,6 +127,42 @@ TEST_F(PortInterface, VanishedDeviceEndsTheWrite) {
     EXPECT_FALSE(w.ok());
     EXPECT_NE(w.cause, PortCause::TimedOut) << "a vanished device is no time-out";
     EXPECT_LT(w.written, data.size());
+}
+
+// The port in use lives in one connection. A switch opens the new port
+// first and keeps the old one when that fails; a device that vanished is
+// let go of and opened again; two connections send at once, each on a
+// thread of its own, each exactly to its own line.
+TEST_F(PortInterface, ConnectionsSwitchReopenAndSendSideBySide) {
+    PortConnection first, second(PortName::Com(2));
+    ASSERT_TRUE(first.EnsureOpen().ok());
+    EXPECT_FALSE(first.SwitchTo(MissingPort()).ok());
+    EXPECT_TRUE(first.IsOpen()) << "the port in use was given up for one that cannot be opened";
+    EXPECT_EQ(first.Port(), PortName::Com(1));
+
+    Line().Vanish();
+    bool letGo = false;
+    for (int i = 0; i < 100 && !letGo; ++i, std::this_thread::sleep_for(50ms)) letGo = first.LetGoIfGone();
+    EXPECT_TRUE(letGo) << "the vanished device was kept";
+    Line().PlugIn();
+    ASSERT_TRUE(first.EnsureOpen().ok()) << "the device plugged in again was not opened";
+
+    ASSERT_TRUE(second.EnsureOpen().ok());
+    const std::vector<std::uint8_t> one = Pattern();
+    const std::vector<std::uint8_t> two(one.rbegin(), one.rend());
+    // Both far ends first: under Wine they share the harness's one socket.
+    FarEnd& lineOne = Line();
+    FarEnd& lineTwo = TestLine(2);
+    lineOne.StartReading(one.size(), 5s);
+    lineTwo.StartReading(two.size(), 5s);
+    WriteResult sentOne, sentTwo;
+    std::thread other([&] { sentTwo = second.Send(two, 10s); });
+    sentOne = first.Send(one, 10s);
+    other.join();
+    EXPECT_TRUE(sentOne.ok()) << sentOne.reason;
+    EXPECT_TRUE(sentTwo.ok()) << sentTwo.reason;
+    EXPECT_EQ(lineOne.Received(), one);
+    EXPECT_EQ(lineTwo.Received(), two);
 }
 
 }  // namespace

@@ -7,27 +7,20 @@
 
 #include "departures.h"
 #include "port.h"
+#include "scoped_variable.h"
 #include "transfer.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-void SetVariable(const char* name, const char* value) {
-#ifdef _WIN32
-    ::_putenv_s(name, value);  // an empty value removes it
-#else
-    ::setenv(name, value, 1);
-#endif
-}
-
 TEST(PortNameTest, MenuPortsMapThroughTheEnvironmentDevicesAreThemselves) {
     const PortName com2 = PortName::Com(2);
     EXPECT_EQ(com2.Name(), "COM2");
     EXPECT_EQ(com2.Variable(), "KTQ51_COM2");
-    SetVariable("KTQ51_COM2", "/dev/ttyUSB0");
+    const ScopedVariable mapped("KTQ51_COM2", "/dev/ttyUSB0");
     EXPECT_EQ(com2.Device(), "/dev/ttyUSB0");
-    SetVariable("KTQ51_COM2", "");  // set but empty, or unset: the system's default
+    ScopedVariable::Set("KTQ51_COM2", "");  // set but empty, or unset: the system's default
 #ifdef _WIN32
     EXPECT_EQ(com2.Device(), "COM2");
 #else

@@ -17,6 +17,7 @@
 #include "StartupProbe.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
+#include "test_data.h"
 #include "test_ports.h"
 #include "transfer.h"
 #include "window_send.h"
@@ -33,15 +34,14 @@ std::size_t OpenDescriptors() {
 // What the board must receive for a file: its window as srec_cat wrote it,
 // each byte as v 00 00 00.
 std::vector<std::uint8_t> ExpectedStream(const QString& windowFile) {
-    std::ifstream in(windowFile.toStdString(), std::ios::binary);
-    const std::vector<unsigned char> window{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<unsigned char> window = ReadFileBytes(windowFile.toStdString());
     std::vector<std::uint8_t> stream(kStreamBytes, 0);
     for (std::size_t i = 0; i < window.size() && i < kWindowCells; ++i) stream[4 * i] = window[i];
     return stream;
 }
 
 TEST(Soak, ThousandLoadAndProgramCycles) {
-    const QDir data(QStringLiteral(KTQ_TEST_DATA_DIR));
+    const QDir data(kData);
     struct Case {
         QString hex;
         std::vector<std::uint8_t> stream;

@@ -20,17 +20,7 @@ public:
         return *pty_;
     }
 
-    Line Settings() override {
-        const termios t = pty().SlaveSettings();
-        Line line;
-        line.baud = cfgetospeed(&t) == B19200 ? 19200u : 0u;
-        line.dataBits = (t.c_cflag & CSIZE) == CS8 ? 8 : (t.c_cflag & CSIZE) == CS7 ? 7 : 0;
-        line.parity = (t.c_cflag & PARENB) != 0;
-        line.twoStopBits = (t.c_cflag & CSTOPB) != 0;
-        line.rtsCts = (t.c_cflag & CRTSCTS) != 0;
-        line.xonXoff = (t.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF);
-        return line;
-    }
+    Line Settings() override { return LineOf(pty().SlaveSettings()); }
     void SetFlowControl(bool on) override {
         termios t = pty().SlaveSettings();
         if (on) {

@@ -15,7 +15,8 @@
 #include "fake_toolkit.h"
 #include "memimage.h"
 #include "messages.h"
-#include "native.h"
+#include "scoped_variable.h"
+#include "test_data.h"
 #include "test_ports.h"
 #include "transfer.h"
 #include "window_send.h"
@@ -23,8 +24,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-const QString kData = QStringLiteral(KTQ_TEST_DATA_DIR);
 
 // Pulls the line's device out after `delay`, as a cable pulled mid-transfer.
 std::thread PullOutAfter(FarEnd& line, std::chrono::milliseconds delay) {
@@ -116,8 +115,8 @@ TEST_F(ProgramTest, AfterAFailedLoadThePreviousImageIsSent) {
 
 TEST_F(ProgramTest, StalledPeerGivesAnErrorAndAClearedLabel) {
     TForm1 form(toolkit);
-    ComTimeouts.WriteTotalTimeoutMultiplier = 0;  // a short limit, so the test takes a moment
-    ComTimeouts.WriteTotalTimeoutConstant = 300;
+    form.ComHandle.Timeouts().WriteTotalTimeoutMultiplier = 0;  // a short limit, so the test takes a moment
+    form.ComHandle.Timeouts().WriteTotalTimeoutConstant = 300;
     TestLine(1).Stall(0);
     toolkit.answers = {ModalResult::Yes, ModalResult::OK};
     form.Programuj1->trigger();
@@ -201,7 +200,7 @@ TEST_F(ProgramTest, AdapterPulledOutWhileIdleIsLetGoAndTheNextProgramujIsExact) 
     TForm1 form(toolkit);
     MemImage[0x3123] = 0x5A;
     line.Vanish();
-    EXPECT_TRUE(QTest::qWaitFor([] { return !ComHandle.IsOpen(); }, 5000)) << "the dead device was kept";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.ComHandle.IsOpen(); }, 5000)) << "the dead device was kept";
     line.PlugIn();
     const std::vector<std::uint8_t> received = ProgramAndRead(form, toolkit, line);
     ASSERT_EQ(toolkit.boxes.size(), 2u);
@@ -246,39 +245,12 @@ TEST_F(ProgramTest, ChoosingCom3SwitchesTheLineAndTheMenu) {
     EXPECT_FALSE(line.parity);
     EXPECT_FALSE(line.twoStopBits);
     // COM1 is free again, and the data now goes to COM3.
-    PortHandle again;
-    CommStateRecord state{};
-    CommTimeouts timeouts;
-    EXPECT_TRUE(OpenPort(PortName::Com(1), again, state, timeouts).ok());
-    again.Close();
+    EXPECT_TRUE(OpenPort(PortName::Com(1)).ok());
     EXPECT_EQ(Program(form, ModalResult::Yes, 3).size(), 16384u);
     form.port1->trigger();
     EXPECT_FALSE(form.port1->isEnabled());
     EXPECT_TRUE(form.port3->isEnabled());
 }
-
-// An environment variable set for a scope, and as it was afterwards.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        Set(value);
-    }
-    ~ScopedVariable() { Set(old_); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    void Set(const std::string& value) {
-#ifdef _WIN32
-        ::_putenv_s(name_, value.c_str());  // an empty value removes it
-#else
-        ::setenv(name_, value.c_str(), 1);
-#endif
-    }
-    const char* name_;
-    std::string old_;
-};
 
 // A USB adapter behind none of COM1..COM5, as the listing would give it.
 PortInfo OtherAdapter() {
@@ -295,10 +267,10 @@ TEST_F(ProgramTest, OtherPortIsOfferedAndChosenLikeACom) {
     TForm1 form(toolkit, [&] { return listed; });
     MemImage[0x3010] = 0x77;
     emit form.Nastaven1->aboutToShow();
-    ASSERT_EQ(form.otherPorts.size(), 1);
-    EXPECT_EQ(form.otherPorts[0]->text().toStdString(), PortLabel(OtherAdapter()));
-    form.otherPorts[0]->trigger();
-    EXPECT_FALSE(form.otherPorts[0]->isEnabled());
+    ASSERT_EQ(form.Ports->OtherItems().size(), 1);
+    EXPECT_EQ(form.Ports->OtherItems()[0]->text().toStdString(), PortLabel(OtherAdapter()));
+    form.Ports->OtherItems()[0]->trigger();
+    EXPECT_FALSE(form.Ports->OtherItems()[0]->isEnabled());
     for (QAction* com : {form.port1, form.port2, form.port3, form.port4, form.port5}) EXPECT_TRUE(com->isEnabled());
     const FarEnd::Line line = OtherLine().Settings();
     EXPECT_EQ(line.baud, 19200u);
@@ -308,12 +280,12 @@ TEST_F(ProgramTest, OtherPortIsOfferedAndChosenLikeACom) {
 
     listed.clear();  // pulled out: the item of the port in use stays
     emit form.Nastaven1->aboutToShow();
-    ASSERT_EQ(form.otherPorts.size(), 1);
+    ASSERT_EQ(form.Ports->OtherItems().size(), 1);
     listed = {OtherAdapter()};
     form.port2->trigger();
     emit form.Nastaven1->aboutToShow();
-    ASSERT_EQ(form.otherPorts.size(), 1);
-    EXPECT_TRUE(form.otherPorts[0]->isEnabled());
+    ASSERT_EQ(form.Ports->OtherItems().size(), 1);
+    EXPECT_TRUE(form.Ports->OtherItems()[0]->isEnabled());
     EXPECT_FALSE(form.port2->isEnabled());
 }
 
@@ -324,13 +296,13 @@ TEST_F(ProgramTest, OtherPortThatFailsKeepsThePortInUse) {
     missing.name = missing.device = MissingPort().Device();
     TForm1 form(toolkit, [&] { return std::vector<PortInfo>{missing}; });
     emit form.Nastaven1->aboutToShow();
-    ASSERT_EQ(form.otherPorts.size(), 1);
-    form.otherPorts[0]->trigger();
+    ASSERT_EQ(form.Ports->OtherItems().size(), 1);
+    form.Ports->OtherItems()[0]->trigger();
     ASSERT_EQ(toolkit.boxes.size(), 1u);
     EXPECT_TRUE(toolkit.boxes[0].text.startsWith("COM nelze otevřít\n")) << toolkit.boxes[0].text.toStdString();
     EXPECT_EQ(toolkit.boxes[0].kind, MsgKind::Error);
     EXPECT_FALSE(form.port1->isEnabled()) << "COM1 stays the port in use";
-    EXPECT_TRUE(form.otherPorts[0]->isEnabled());
+    EXPECT_TRUE(form.Ports->OtherItems()[0]->isEnabled());
     toolkit.boxes.clear();
     EXPECT_EQ(Program(form, ModalResult::Yes).size(), kStreamBytes);
 }

@@ -11,11 +11,11 @@
 #include "board_simulator.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
+#include "scoped_variable.h"
+#include "test_data.h"
 #include "test_ports.h"
 
 namespace {
-
-const QString kData = QStringLiteral(KTQ_TEST_DATA_DIR);
 
 // The fatal port failures end the process with status 1 before the window is
 // shown; the box's text goes to standard error so the test can see it.
@@ -31,14 +31,14 @@ protected:
 
     static void StartWindow() {
         ScriptedToolkit toolkit;
-        toolkit.onBox = [](const ShownBox& box) { std::cerr << "BOX[" << box.text.toStdString() << "]" << std::endl; };
+        toolkit.EchoBoxes();
         TForm1 form(toolkit);
         std::cerr << "window created" << std::endl;
     }
 };
 
 TEST_F(FatalPortTest, MissingDeviceEndsTheProgramWithStatus1) {
-    ::setenv("KTQ51_COM1", "/nonexistent/ttyS0", 1);
+    const ScopedVariable com1("KTQ51_COM1", "/nonexistent/ttyS0");
     EXPECT_EXIT(StartWindow(), testing::ExitedWithCode(1),
                 "BOX\\[COM nelze otevřít\n/nonexistent/ttyS0: No such file or directory\n"
                 "Sériová zařízení tohoto počítače: .*KTQ51_COM1");
@@ -49,13 +49,13 @@ TEST_F(FatalPortTest, MissingDeviceEndsTheProgramWithStatus1) {
 void StartRefusingTheOfferedAdapter() {
     ScriptedToolkit toolkit;
     toolkit.answers = {ModalResult::No};
-    toolkit.onBox = [](const ShownBox& box) { std::cerr << "BOX[" << box.text.toStdString() << "]" << std::endl; };
+    toolkit.EchoBoxes();
     const PortInfo adapter{"/dev/ttyUSB7", "/dev/ttyUSB7", "FT232R USB UART", "", "0403:6001", "", "", true};
     TForm1 form(toolkit, [&] { return std::vector<PortInfo>{adapter}; });
 }
 
 TEST_F(FatalPortTest, StartWithoutCom1RefusingTheAdapterEndsTheProgram) {
-    ::setenv("KTQ51_COM1", "/nonexistent/ttyS0", 1);
+    const ScopedVariable com1("KTQ51_COM1", "/nonexistent/ttyS0");
     EXPECT_EXIT(StartRefusingTheOfferedAdapter(), testing::ExitedWithCode(1),
                 "BOX\\[COM nelze otevřít\n.*\nPoužít místo něj /dev/ttyUSB7 – FT232R USB UART");
 }
@@ -70,18 +70,18 @@ TEST_F(FatalPortTest, DeviceHeldByAnotherProgramEndsTheProgram) {
 }
 
 TEST_F(FatalPortTest, DeviceThatIsNoSerialLineIsALineError) {
-    ::setenv("KTQ51_COM1", "/dev/null", 1);
+    const ScopedVariable com1("KTQ51_COM1", "/dev/null");
     EXPECT_EXIT(StartWindow(), testing::ExitedWithCode(1), "BOX\\[Chyba linky\n/dev/null: ");
 }
 
 TEST_F(FatalPortTest, ChoosingAMissingPortEndsTheProgram) {
     PtyPair com1;
     com1.MapAs(1);
-    ::setenv("KTQ51_COM2", "/nonexistent/ttyUSB0", 1);
+    const ScopedVariable com2("KTQ51_COM2", "/nonexistent/ttyUSB0");
     EXPECT_EXIT(
         {
             ScriptedToolkit toolkit;
-            toolkit.onBox = [](const ShownBox& box) { std::cerr << "BOX[" << box.text.toStdString() << "]" << std::endl; };
+            toolkit.EchoBoxes();
             TForm1 form(toolkit);
             form.port2->trigger();
         },
@@ -92,7 +92,7 @@ TEST_F(FatalPortTest, ChoosingAMissingPortEndsTheProgram) {
 // and the board simulator, which reports what the board now holds.
 TEST(EndToEnd, SimulatorReceivesExactlyTheFilesBytes) {
     BoardSimulator board(KTQ_SIMULATOR);
-    ::setenv("KTQ51_COM1", board.device().c_str(), 1);
+    const ScopedVariable com1("KTQ51_COM1", board.device());
     MemImage = ErasedImage();
     ScriptedToolkit toolkit;
     TForm1 form(toolkit);

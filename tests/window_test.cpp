@@ -24,6 +24,7 @@
 #include "Programator.h"
 #include "Translations.h"
 #include "fake_toolkit.h"
+#include "scoped_variable.h"
 
 namespace {
 
@@ -121,19 +122,19 @@ TEST_F(WindowTest, PortItemsSayWhatIsBehindThemAsTheMenuOpens) {
     const PortInfo adapter{"COM7", "COM7", "USB-SERIAL CH340", "wch.cn", "1a86:7523", "", "", true};
     TForm1 form(toolkit, [&] { return std::vector<PortInfo>{adapter}; });
     EXPECT_TRUE(form.Nastaven1->toolTipsVisible());
-    const QByteArray saved = qgetenv("KTQ51_COM4");
-    qputenv("KTQ51_COM4", "COM7");
-    emit form.Nastaven1->aboutToShow();
-    EXPECT_EQ(form.port4->toolTip(), "COM7 – USB-SERIAL CH340 (1a86:7523)");
-    EXPECT_TRUE(form.otherPorts.isEmpty()) << "the adapter is behind COM4: no item of its own";
-    qputenv("KTQ51_COM4", "COM99");
-    emit form.Nastaven1->aboutToShow();
-    EXPECT_EQ(form.port4->toolTip(), "COM99: nic není připojeno");
-    ASSERT_EQ(form.otherPorts.size(), 1);
-    EXPECT_EQ(form.otherPorts[0]->text(), "COM7 – USB-SERIAL CH340 (1a86:7523)");
+    {
+        const ScopedVariable com4("KTQ51_COM4", "COM7");
+        emit form.Nastaven1->aboutToShow();
+        EXPECT_EQ(form.port4->toolTip(), "COM7 – USB-SERIAL CH340 (1a86:7523)");
+        EXPECT_TRUE(form.Ports->OtherItems().isEmpty()) << "the adapter is behind COM4: no item of its own";
+        ScopedVariable::Set("KTQ51_COM4", "COM99");
+        emit form.Nastaven1->aboutToShow();
+        EXPECT_EQ(form.port4->toolTip(), "COM99: nic není připojeno");
+        ASSERT_EQ(form.Ports->OtherItems().size(), 1);
+        EXPECT_EQ(form.Ports->OtherItems()[0]->text(), "COM7 – USB-SERIAL CH340 (1a86:7523)");
+    }
     // The test port behind COM4 (a pseudo-terminal, or Wine's COM4) exists
     // but is no listed port: it is named by its path.
-    qputenv("KTQ51_COM4", saved);
     emit form.Nastaven1->aboutToShow();
     EXPECT_EQ(form.port4->toolTip().toStdString(), PortName::Com(4).Device());
 }

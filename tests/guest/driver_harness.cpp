@@ -48,6 +48,9 @@
 #include <thread>
 #include <vector>
 
+#include "line_checks.h"
+#include "test_data.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -69,15 +72,10 @@ struct Paths {
     std::string kernel, initrd, data, scratch;
 } paths;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // What the board must receive for sdcc_blink.hex: its memory window as
 // srec_cat wrote it, each byte as v 00 00 00.
 std::vector<std::uint8_t> ExpectedStream() {
-    const std::string window = Slurp(paths.data + "/sdcc_blink.window.bin");
+    const std::string window = ReadWholeFile(paths.data + "/sdcc_blink.window.bin");
     std::vector<std::uint8_t> stream(kStreamBytes, 0);
     for (std::size_t i = 0; i < window.size() && 4 * i < stream.size(); ++i) {
         stream[4 * i] = static_cast<std::uint8_t>(window[i]);
@@ -386,8 +384,8 @@ public:
             ::_exit(127);
         }
         console_.Transcript(paths.scratch + "/console.log");
-        if (!console_.Connect(console, 20s)) throw std::runtime_error("no console socket: " + Slurp(log));
-        if (!qmp_.Connect(qmp, 20s)) throw std::runtime_error("no QMP socket: " + Slurp(log));
+        if (!console_.Connect(console, 20s)) throw std::runtime_error("no console socket: " + ReadWholeFile(log));
+        if (!qmp_.Connect(qmp, 20s)) throw std::runtime_error("no QMP socket: " + ReadWholeFile(log));
         const auto deadline = Clock::now() + 30s;
         if (!qmp_.ReadLine(deadline)) throw std::runtime_error("QMP did not greet");
         Qmp(R"({"execute":"qmp_capabilities"})");
@@ -520,14 +518,6 @@ long SentCount(const std::string& output) {
     return at == std::string::npos ? -1 : std::strtol(output.c_str() + at + marker.size(), nullptr, 10);
 }
 
-testing::AssertionResult LineIs19200EightNoneOne(const termios& t) {
-    if (::cfgetospeed(&t) != B19200) return testing::AssertionFailure() << "not 19200 baud";
-    if ((t.c_cflag & CSIZE) != CS8) return testing::AssertionFailure() << "not 8 data bits";
-    if (t.c_cflag & PARENB) return testing::AssertionFailure() << "parity on";
-    if (t.c_cflag & CSTOPB) return testing::AssertionFailure() << "two stop bits";
-    return testing::AssertionSuccess();
-}
-
 // Whether exactly the stream of sdcc_blink.hex arrived at `line`, and nothing after it.
 testing::AssertionResult ExactStreamArrived(HostLine& line) {
     line.WaitForCount(kStreamBytes, 30s);
@@ -553,10 +543,10 @@ void ExpectExactFlash(HostLine& line, const std::string& device) {
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_GE(whenDone + 512, kStreamBytes) << "success was said with bytes still queued";
     EXPECT_TRUE(ExactStreamArrived(line)) << device;
-    EXPECT_TRUE(LineIs19200EightNoneOne(line.Settings())) << device;
+    EXPECT_TRUE(Is19200EightNoneOne(LineOf(line.Settings()))) << device;
     std::printf("   %s: ktq51-flash exited %d with %zu bytes taken by the line, %zu arrived, host terminal %s\n",
                 device.c_str(), r.status, whenDone, line.Count(),
-                LineIs19200EightNoneOne(line.Settings()) ? "19200 8N1" : "NOT 19200 8N1");
+                Is19200EightNoneOne(LineOf(line.Settings())) ? "19200 8N1" : "NOT 19200 8N1");
 }
 
 // Plugs the adapter in again, once the guest's kernel has removed it; it

@@ -114,7 +114,7 @@ TEST_F(GuestAdapter, UnpluggedWhileIdleIsLetGoAndTheNextProgramujIsExact) {
     TForm1 form(toolkit);
     form.Otev1->trigger();
     ASSERT_EQ(AskHost("pull"), "ok");
-    EXPECT_TRUE(QTest::qWaitFor([] { return !ComHandle.IsOpen(); }, 10000)) << "the dead device was kept";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.ComHandle.IsOpen(); }, 10000)) << "the dead device was kept";
     ASSERT_NO_FATAL_FAILURE(ExpectBackUnderItsOldName());
     ExpectExactProgramuj(form);
 }
@@ -127,7 +127,7 @@ TEST_F(GuestAdapter, MenuOffersTheAdapterAndChoosingItSendsExactly) {
     form.Otev1->trigger();
     emit form.Nastaven1->aboutToShow();
     QAction* adapter = nullptr;
-    for (QAction* item : form.otherPorts) {
+    for (QAction* item : form.Ports->OtherItems()) {
         if (item->text().startsWith(QStringLiteral("/dev/ttyUSB0 – QEMU USB SERIAL (0403:6001)"))) adapter = item;
     }
     ASSERT_NE(adapter, nullptr) << "the menu does not offer the adapter";
@@ -143,8 +143,8 @@ TEST(GuestStalledLine, TimesOutAndTheWindowClosesWithoutFreezing) {
     ScriptedToolkit toolkit;
     MemImage = ErasedImage();
     auto form = std::make_unique<TForm1>(toolkit);
-    ComTimeouts.WriteTotalTimeoutMultiplier = 0;  // a short limit, so that the step takes a moment
-    ComTimeouts.WriteTotalTimeoutConstant = 1000;
+    form->ComHandle.Timeouts().WriteTotalTimeoutMultiplier = 0;  // a short limit, so that the step takes a moment
+    form->ComHandle.Timeouts().WriteTotalTimeoutConstant = 1000;
     toolkit.answers = {ModalResult::Yes, ModalResult::OK};
     form->Programuj1->trigger();
     ASSERT_EQ(toolkit.boxes.size(), 2u);

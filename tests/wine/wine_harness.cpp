@@ -50,6 +50,7 @@
 #include <vector>
 
 #include "board_simulator.h"
+#include "line_checks.h"
 #include "pty_pair.h"
 
 namespace {
@@ -193,12 +194,10 @@ private:
         }
         std::lock_guard lock(lines->mutex());
         if (verb == "settings") {
-            const termios t = lines->Pty(n).SlaveSettings();
+            const LineSettings line = LineOf(lines->Pty(n).SlaveSettings());
             std::ostringstream out;
-            out << (::cfgetospeed(&t) == B19200 ? 19200 : 0) << ' '
-                << ((t.c_cflag & CSIZE) == CS8 ? 8 : (t.c_cflag & CSIZE) == CS7 ? 7 : 0) << ' '
-                << ((t.c_cflag & PARENB) != 0) << ' ' << ((t.c_cflag & CSTOPB) != 0) << ' '
-                << ((t.c_cflag & CRTSCTS) != 0) << ' ' << ((t.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF)) << '\n';
+            out << line.baud << ' ' << line.dataBits << ' ' << line.parity << ' ' << line.twoStopBits << ' '
+                << line.rtsCts << ' ' << line.xonXoff << '\n';
             return out.str();
         }
         if (verb == "flow") {
@@ -323,7 +322,7 @@ TEST_F(Wine, ProgramatorExeStartsAndPaints) {
     ASSERT_FALSE(exe.empty());
     // The start-up probe reports the first paint of the grid, then quits.
     EXPECT_EQ(RunShell(Environment() + " KTQ51_STARTUP_PROBE=1 wine '" + exe + "' 2>'" + File("err") + "'"), 0);
-    const std::string err = BoardSimulator::Slurp(File("err"));
+    const std::string err = ReadWholeFile(File("err"));
     EXPECT_NE(err.find("probe first_paint_since_main_us="), std::string::npos) << err;
 }
 
@@ -347,9 +346,9 @@ TEST_F(Wine, FlashExeProgramsTheSimulator) {
                 const std::string out = File("flash.out"), err = File("flash.err");
                 const int status = RunShell("wine '" + flash + "' --port " + port + " --yes '" KTQ_TEST_DATA_DIR
                                             "/sdcc_blink.hex' </dev/null >'" + out + "' 2>'" + err + "'");
-                const std::string said = BoardSimulator::Slurp(out);
+                const std::string said = ReadWholeFile(out);
                 std::fprintf(stderr, "ktq51-flash.exe --port %s said:\n%s%s", port, said.c_str(),
-                             BoardSimulator::Slurp(err).c_str());
+                             ReadWholeFile(err).c_str());
                 EXPECT_NE(said.find("Programovani proběhlo v pořádku"), std::string::npos) << port;
                 return status;
             },
@@ -365,7 +364,7 @@ TEST_F(Wine, FlashExeListsThePorts) {
     ASSERT_FALSE(flash.empty());
     const std::string out = File("list.out");
     EXPECT_EQ(RunShell("wine '" + flash + "' --list </dev/null >'" + out + "' 2>/dev/null"), 0);
-    const std::string listed = BoardSimulator::Slurp(out);
+    const std::string listed = ReadWholeFile(out);
     std::fprintf(stderr, "ktq51-flash.exe --list under Wine:\n%s", listed.empty() ? "(nothing)\n" : listed.c_str());
     std::istringstream lines(listed);
     std::vector<std::string> names;

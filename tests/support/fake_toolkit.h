@@ -5,6 +5,7 @@
 #include <QString>
 #include <deque>
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <vector>
 
@@ -44,6 +45,12 @@ public:
         progressHeading = heading;
         if (onTransfer) onTransfer();
         job([this](std::size_t n) { lastProgress = n; });
+    }
+
+    // Every box's text on standard error as BOX[text], for a test that sees
+    // only the output of a process that ended (a death test).
+    void EchoBoxes() {
+        onBox = [](const ShownBox& box) { std::cerr << "BOX[" << box.text.toStdString() << "]" << std::endl; };
     }
 
     std::deque<ModalResult> answers;             // next box answers, in order

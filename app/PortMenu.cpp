@@ -1,0 +1,63 @@
+#include "PortMenu.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "QtText.h"
+#include "messages.h"
+
+PortMenu::PortMenu(QMenu& menu, const PortConnection& inUse, PortLister lister, Choice chosen)
+    : QObject(&menu), menu_(menu), inUse_(inUse), lister_(std::move(lister)), chosen_(std::move(chosen)) {
+    for (int n = 1; n <= kMenuPorts; ++n) {
+        const PortName port = PortName::Com(n);
+        QAction* item = menu_.addAction(Q(port.Name()));
+        item->setObjectName(QStringLiteral("port%1").arg(n));
+        connect(item, &QAction::triggered, this, [this, port] { chosen_(port, std::nullopt); });
+        comItems_[static_cast<std::size_t>(n - 1)] = item;
+    }
+    // Each item names the device it stands for, read as the menu opens.
+    menu_.setToolTipsVisible(true);
+    MarkInUse();
+}
+
+void PortMenu::MarkInUse() {
+    const std::optional<PortInfo>& listed = inUse_.ChosenBy();
+    for (int n = 1; n <= kMenuPorts; ++n) ComItem(n)->setEnabled(listed || inUse_.Port().Number() != n);
+    for (qsizetype i = 0; i < otherItems_.size(); ++i) {
+        otherItems_[i]->setEnabled(!listed || !SameDevice(otherPorts_[static_cast<std::size_t>(i)].device, listed->device));
+    }
+}
+
+void PortMenu::Refresh() {
+    std::vector<PortInfo> ports = lister_();
+    std::vector<bool> behindComItem(ports.size(), false);
+    for (int n = 1; n <= kMenuPorts; ++n) {
+        const std::string device = PortName::Com(n).Device();
+        const PortInfo* found = FindPort(ports, device);
+        ComItem(n)->setToolTip(Q(ComItemTooltip(device, found, found == nullptr && DeviceExists(device))));
+        if (found != nullptr) behindComItem[static_cast<std::size_t>(found - ports.data())] = true;
+    }
+    // The port in use stays in the menu, even when it is no longer found.
+    if (const std::optional<PortInfo>& listed = inUse_.ChosenBy(); listed && FindPort(ports, listed->device) == nullptr) {
+        ports.push_back(*listed);
+        behindComItem.push_back(false);
+    }
+
+    for (QAction* item : otherItems_) delete item;
+    otherItems_.clear();
+    otherPorts_.clear();
+    delete separator_;
+    separator_ = nullptr;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        if (behindComItem[i]) continue;
+        if (separator_ == nullptr) separator_ = menu_.addSeparator();
+        const PortInfo& port = ports[i];
+        QAction* item = menu_.addAction(Q(PortLabel(port)));
+        item->setToolTip(Q(port.stableName.empty() ? SystemPath(port.device) : port.stableName));
+        connect(item, &QAction::triggered, this,
+                [this, port] { chosen_(PortName::Device(port.device), std::optional<PortInfo>(port)); });
+        otherItems_.append(item);
+        otherPorts_.push_back(port);
+    }
+    MarkInUse();
+}
