@@ -19,13 +19,20 @@ void PrepareConsole();
 
 bool IsTerminal(std::FILE* stream);
 
-// From now until the process ends, an interrupt (Ctrl+C) stops the transfer
-// at once and discards what is still queued on `port`, so that no stray tail
-// of the stream reaches the board later; then the process ends as an
-// interrupt ends a program (by the signal on POSIX, with
+// Whether standard error is a terminal that moves the cursor up and clears
+// lines (ANSI sequences; on Windows once the console was asked to), so that
+// several lines can be redrawn in place.
+bool RedrawsLines();
+
+// From now until the process ends, an interrupt (Ctrl+C) stops every
+// transfer at once and discards what is still queued on each port watched,
+// so that no stray tail of the stream reaches a board later; then the
+// process ends as an interrupt ends a program (by the signal on POSIX, with
 // STATUS_CONTROL_C_EXIT on Windows), so that a shell loop over several
-// boards stops too.
-void DiscardQueueOnInterrupt(const PortHandle& port);
+// boards stops too. A port is watched from the thread that writes to it,
+// until UnwatchOnInterrupt is given what this returned; at most 64 at once.
+int DiscardQueueOnInterrupt(const PortHandle& port);
+void UnwatchOnInterrupt(int watch);
 
 // Called by the writer once its write has returned: after an interrupt it
 // never returns, so that a write that the interrupt cut short is not taken

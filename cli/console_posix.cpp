@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <clocale>
 
 #include "console.h"
@@ -9,13 +10,17 @@
 
 namespace {
 
-PortHandle::Native interruptedPort = PortHandle::kNone;
+constexpr int kWatches = 64;
+std::atomic<PortHandle::Native> watched[kWatches];
 
 void OnInterrupt(int signal) {
-    // Only async-signal-safe calls here. The port is let go of here, at
+    // Only async-signal-safe calls here. The ports are let go of here, at
     // once: closed by the end of the process, a line that takes nothing
     // would hold the process for its driver's closing wait.
-    if (interruptedPort != PortHandle::kNone) AbandonPort(interruptedPort);
+    for (std::atomic<PortHandle::Native>& port : watched) {
+        const PortHandle::Native native = port.exchange(PortHandle::kNone);
+        if (native != PortHandle::kNone) AbandonPort(native);
+    }
     [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text::kInterrupted.data(), text::kInterrupted.size());
     // End by the same signal, as the shell expects of an interrupted program.
     ::signal(signal, SIG_DFL);
@@ -36,14 +41,29 @@ bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
 }
 
-void DiscardQueueOnInterrupt(const PortHandle& port) {
-    interruptedPort = port.native();
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
+bool RedrawsLines() {
+    return IsTerminal(stderr);
+}
+
+int DiscardQueueOnInterrupt(const PortHandle& port) {
+    static const bool installed = [] {
+        for (std::atomic<PortHandle::Native>& slot : watched) slot = PortHandle::kNone;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        ::sigemptyset(&action.sa_mask);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+        return true;
+    }();
+    (void)installed;
+    for (int slot = 0; slot < kWatches; ++slot) {
+        PortHandle::Native none = PortHandle::kNone;
+        if (watched[slot].compare_exchange_strong(none, port.native())) return slot;
+    }
+    return -1;
+}
+
+void UnwatchOnInterrupt(int watch) {
+    if (watch >= 0) watched[watch] = PortHandle::kNone;
 }
 
 void HoldIfInterrupted() {

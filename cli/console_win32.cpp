@@ -14,9 +14,15 @@
 
 namespace {
 
-PortHandle::Native interruptedPort = PortHandle::kNone;
-HANDLE writingThread = nullptr;
+// A port watched, with the thread that writes to it.
+struct Watch {
+    std::atomic<PortHandle::Native> port{PortHandle::kNone};
+    std::atomic<HANDLE> writer{nullptr};
+};
+constexpr int kWatches = 64;
+Watch watched[kWatches];
 UINT savedOutputCodePage = 0;
+bool redrawsLines = false;
 std::atomic<bool> interrupted{false};
 
 void RestoreConsole() {
@@ -29,11 +35,15 @@ void RestoreConsole() {
 BOOL WINAPI OnInterrupt(DWORD) {
     // First, so that the writer, woken by the cancelled write, says nothing.
     interrupted = true;
-    // The port is not overlapped, so its calls wait behind the pending
+    // The ports are not overlapped, so their calls wait behind a pending
     // write: end that write first. Returns nonzero upon success, 0 upon
     // failure (nothing was pending).
-    if (writingThread != nullptr) ::CancelSynchronousIo(writingThread);
-    if (interruptedPort != PortHandle::kNone) AbandonPort(interruptedPort);
+    for (Watch& watch : watched) {
+        const PortHandle::Native port = watch.port.exchange(PortHandle::kNone);
+        if (port == PortHandle::kNone) continue;
+        if (const HANDLE writer = watch.writer.load(); writer != nullptr) ::CancelSynchronousIo(writer);
+        AbandonPort(port);
+    }
     std::fwrite(text::kInterrupted.data(), 1, text::kInterrupted.size(), stderr);
     std::fflush(stderr);
     RestoreConsole();
@@ -60,6 +70,13 @@ void PrepareConsole() {
         ::SetConsoleOutputCP(CP_UTF8);
         std::atexit(RestoreConsole);
     }
+    // Lines of several boards are redrawn in place with ANSI sequences,
+    // which a Windows 10 console takes when asked to. Each returns nonzero
+    // upon success, 0 upon failure (no console, or an older one).
+    const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    redrawsLines = IsTerminal(stderr) && ::GetConsoleMode(error, &mode) &&
+                   ::SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
     std::setlocale(LC_ALL, "");
 }
 
@@ -67,14 +84,32 @@ bool IsTerminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
-void DiscardQueueOnInterrupt(const PortHandle& port) {
-    interruptedPort = port.native();
-    // A real handle of this thread, which does the writing; the pseudo
-    // handle of GetCurrentThread would mean the handler's own thread there.
-    // Returns nonzero upon success, 0 upon failure.
-    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &writingThread, 0, FALSE,
-                      DUPLICATE_SAME_ACCESS);
-    ::SetConsoleCtrlHandler(OnInterrupt, TRUE);
+bool RedrawsLines() {
+    return redrawsLines;
+}
+
+int DiscardQueueOnInterrupt(const PortHandle& port) {
+    static const bool installed = ::SetConsoleCtrlHandler(OnInterrupt, TRUE) != 0;
+    (void)installed;
+    for (int slot = 0; slot < kWatches; ++slot) {
+        PortHandle::Native none = PortHandle::kNone;
+        if (!watched[slot].port.compare_exchange_strong(none, port.native())) continue;
+        // A real handle of this thread, which does the writing; the pseudo
+        // handle of GetCurrentThread would mean the handler's own thread
+        // there. Returns nonzero upon success, 0 upon failure.
+        HANDLE writer = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &writer, 0, FALSE,
+                          DUPLICATE_SAME_ACCESS);
+        watched[slot].writer = writer;
+        return slot;
+    }
+    return -1;
+}
+
+void UnwatchOnInterrupt(int watch) {
+    if (watch < 0) return;
+    watched[watch].port = PortHandle::kNone;
+    if (const HANDLE writer = watched[watch].writer.exchange(nullptr); writer != nullptr) ::CloseHandle(writer);
 }
 
 void HoldIfInterrupted() {

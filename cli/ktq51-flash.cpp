@@ -2,24 +2,30 @@
 // lab script, with the same HEX reader, stream and serial port layer as the
 // window, and the same Czech messages.
 //
-//   ktq51-flash [--port COMn|DEVICE] [--yes] [--timeout S] FILE.hex
-//   ktq51-flash [--port COMn|DEVICE] [--yes] [--timeout S] --erase
+//   ktq51-flash [--port COMn|DEVICE]... [--yes] [--timeout S] [--report F] FILE.hex
+//   ktq51-flash --all|--each [N] [--yes] [--timeout S] [--report F] FILE.hex
+//   ktq51-flash [--port COMn|DEVICE]... [--yes] [--timeout S] --erase
 //   ktq51-flash --check FILE.hex
 //   ktq51-flash --stream-out OUT.bin FILE.hex
 //   ktq51-flash --list
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "board_set.h"
 #include "console.h"
 #include "flash_texts.h"
 #include "hexfile.h"
@@ -27,6 +33,8 @@
 #include "messages.h"
 #include "port_connection.h"
 #include "port_list.h"
+#include "report.h"
+#include "sha256.h"
 #include "transfer.h"
 
 namespace {
@@ -42,13 +50,17 @@ constexpr std::chrono::seconds kShortestTimeout{LineSeconds(kStreamBytes)};
 
 struct Options {
     Mode mode = Mode::Program;
-    PortName port = PortName::Com(1);
-    bool portGiven = false;
-    bool autoPort = false;  // --port auto: the only USB adapter
+    std::vector<PortArgument> ports;  // as given; none: COM1
+    bool all = false;                 // --all: every USB adapter
+    std::optional<std::size_t> each;  // --each [N]: adapters as they come, N of them (0: no end)
     bool yes = false;
     std::optional<std::chrono::milliseconds> timeout;
+    std::string report;
     std::string streamOut;
     std::string file;
+
+    // Several boards: more than one port, or the machine's adapters.
+    bool Set() const { return ports.size() > 1 || all || each; }
 };
 
 std::filesystem::path PathOf(const std::string& utf8) {
@@ -97,10 +109,18 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         } else if (a == "--port") {
             const auto v = value("--port");
             if (!v) return std::nullopt;
-            const PortArgument given = ParsePortArgument(*v);
-            o.port = given.port;
-            o.portGiven = true;
-            o.autoPort = given.automatic;
+            o.ports.push_back(ParsePortArgument(*v));
+        } else if (a == "--all") {
+            o.all = true;
+        } else if (a == "--each") {
+            // Its count is optional: a number that follows is it.
+            const bool counted = i + 1 < args.size() && !args[i + 1].empty() &&
+                                 args[i + 1].find_first_not_of("0123456789") == std::string::npos;
+            o.each = counted ? std::stoul(args[++i]) : 0;
+        } else if (a == "--report") {
+            const auto v = value("--report");
+            if (!v) return std::nullopt;
+            o.report = *v;
         } else if (a == "--stream-out") {
             const auto v = value("--stream-out");
             if (!v) return std::nullopt;
@@ -127,6 +147,10 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             files.push_back(a);
         }
     }
+    if (o.each && (o.all || !o.ports.empty())) {
+        error = text::kEachAlone;
+        return std::nullopt;
+    }
     if (erase) {
         if (!files.empty() || check || stream) {
             error = text::kEraseAlone;
@@ -144,7 +168,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         error = text::kCheckAndStreamOut;
         return std::nullopt;
     }
-    if ((check || stream) && (o.portGiven || o.yes || o.timeout)) {
+    if ((check || stream) && (!o.ports.empty() || o.all || o.each || o.yes || o.timeout || !o.report.empty())) {
         error = NothingIsSent(check ? "--check" : "--stream-out");
         return std::nullopt;
     }
@@ -222,8 +246,9 @@ private:
     std::size_t last_ = 0;
 };
 
-bool Confirmed() {
-    std::fputs(ConfirmPrompt().c_str(), stderr);
+// Asks `question` on the terminal; true for a yes.
+bool Confirmed(const std::string& question) {
+    std::fputs(question.c_str(), stderr);
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
@@ -252,40 +277,268 @@ std::optional<PortName> OnlyAdapter() {
     return std::nullopt;
 }
 
-int Program(Options o, const ImageCells& image) {
-    if (!o.yes && !IsTerminal(stdin)) {
-        std::fprintf(stderr, "%s\n", std::string(text::kNeedsConfirmation).c_str());
-        return kUsage;
-    }
-    if (o.autoPort) {
+// The report's rows, appended to --report's file; says when it cannot.
+void Report(const Options& o, const std::vector<std::string>& rows) {
+    if (o.report.empty() || rows.empty()) return;
+    if (!AppendReport(PathOf(o.report), rows)) std::fprintf(stderr, "%s\n", CannotWrite(o.report).c_str());
+}
+
+// Without a person at the terminal, only --yes lets anything be sent.
+bool MayAsk(const Options& o) {
+    if (o.yes || IsTerminal(stdin)) return true;
+    std::fprintf(stderr, "%s\n", std::string(text::kNeedsConfirmation).c_str());
+    return false;
+}
+
+int Program(const Options& o, const ImageCells& image) {
+    if (!MayAsk(o)) return kUsage;
+    PortName port = o.ports.empty() ? PortName::Com(1) : o.ports.front().port;
+    if (!o.ports.empty() && o.ports.front().automatic) {
         const std::optional<PortName> adapter = OnlyAdapter();
         if (!adapter) return kPortFailed;
-        o.port = *adapter;
+        port = *adapter;
     }
+    const ProgrammingStream stream = MakeProgrammingStream(image);
+    const std::vector<PortInfo> ports = ListPorts();
+    const PortInfo* listed = FindPort(ports, port.Device());
     PortConnection connection;
-    const OpenResult opened = connection.Open(o.port);
-    if (!opened.ok()) {
-        std::fprintf(stderr, "%s\n", PortOpenMessage(opened, o.port, ListPorts()).c_str());
+    BoardResult result;
+    result.started = std::chrono::system_clock::now();
+    result.opened = connection.Open(port);
+    if (!result.opened.ok()) {
+        std::fprintf(stderr, "%s\n", PortOpenMessage(result.opened, port, ports).c_str());
+        Report(o, {ReportRow(result, port, listed, o.file, Sha256Hex(stream), PortOpenMessage(result.opened, port, ports))});
         return kPortFailed;
     }
-    if (!o.yes && !Confirmed()) {
+    if (!o.yes && !Confirmed(ConfirmPrompt())) {
         std::fprintf(stderr, "%s\n", std::string(text::kProgrammingCancelled).c_str());
         return kUsage;
     }
 
-    DiscardQueueOnInterrupt(connection.Handle());
-    const ProgrammingStream stream = MakeProgrammingStream(image);
-    const std::chrono::milliseconds limit = o.timeout.value_or(connection.WriteLimitFor(stream.size()));
-    Progress progress(stream.size(), opened.device);
-    const WriteResult result = connection.Send(stream, limit, [&](std::size_t left) { progress(left); });
+    const int watch = DiscardQueueOnInterrupt(connection.Handle());
+    Progress progress(stream.size(), result.opened.device);
+    result = ProgramBoard(connection, stream, o.timeout, [&](std::size_t left) { progress(left); });
     HoldIfInterrupted();
+    UnwatchOnInterrupt(watch);
     progress.Finish();
-    if (!result.ok()) {
-        std::fprintf(stderr, "%s\n", TransferFailedMessage(result, stream.size(), o.port).c_str());
-        return kTransferFailed;
+    const std::string message = BoardResultMessage(result, port, stream.size());
+    std::fprintf(result.ok() ? stdout : stderr, "%s\n", message.c_str());
+    Report(o, {ReportRow(result, port, listed, o.file, Sha256Hex(stream), message)});
+    return result.ok() ? kDone : kTransferFailed;
+}
+
+// A message in one line: its first two ("Chyba pri odesílání – Odesláno 0
+// z 16384 bajtů: vypršel časový limit").
+std::string Brief(const std::string& message) {
+    const std::size_t first = message.find('\n');
+    if (first == std::string::npos) return message;
+    return message.substr(0, first) + " – " + message.substr(first + 1, message.find('\n', first + 1) - first - 1);
+}
+
+// One board of a set: its port, what the listing said of it, its own
+// connection, and how far it has got.
+struct Board {
+    PortName port;
+    std::optional<PortInfo> listed;
+    PortConnection connection;
+    std::atomic<std::size_t> left{0};
+    std::optional<BoardResult> result;  // set, under the lines' lock, once it has ended
+
+    Board(PortName name, std::optional<PortInfo> info) : port(name), listed(info), connection(name, info) {}
+    // Where it is plugged in, or its name: "1-1.4 (/dev/ttyUSB3)", "COM3".
+    std::string Name() const {
+        const std::string name = listed ? listed->name : port.Name();
+        return listed && !listed->location.empty() ? listed->location + " (" + name + ")" : name;
     }
-    std::printf("%s\n", std::string(text::kProgrammingDone).c_str());
-    return kDone;
+};
+
+// The boards of a set and their lines on standard error, one per board: on
+// a terminal that can, all redrawn in place at most ten times a second;
+// elsewhere a line as a board starts and one as it ends. The boards'
+// threads call it.
+class BoardLines {
+public:
+    explicit BoardLines(std::size_t total) : total_(total), redraw_(RedrawsLines()) {}
+
+    Board& Add(const PortName& port, std::optional<PortInfo> listed) {
+        const std::lock_guard lock(mutex_);
+        return boards_.emplace_back(port, std::move(listed));
+    }
+    void Started(const Board& board) {
+        const std::lock_guard lock(mutex_);
+        if (!redraw_) std::fprintf(stderr, "%s: %s\n", board.Name().c_str(), SendingText(total_, board.port.Device()).c_str());
+        Draw(true);
+    }
+    void Progressed() {
+        const std::lock_guard lock(mutex_);
+        Draw(false);
+    }
+    void Ended(Board& board, BoardResult result) {
+        const std::lock_guard lock(mutex_);
+        board.result = std::move(result);
+        if (!redraw_) std::fprintf(stderr, "%s: %s\n", board.Name().c_str(), Brief(Message(board)).c_str());
+        Draw(true);
+    }
+    std::string Message(const Board& board) const { return BoardResultMessage(*board.result, board.port, total_); }
+    // To be read while no board runs.
+    std::deque<Board>& Boards() { return boards_; }
+    const std::deque<Board>& Boards() const { return boards_; }
+
+private:
+    void Draw(bool now) {
+        if (!redraw_) return;
+        const auto at = Clock::now();
+        if (!now && at - drawnAt_ < std::chrono::milliseconds(100)) return;
+        drawnAt_ = at;
+        if (drawn_ > 0) std::fprintf(stderr, "\x1b[%zuA", drawn_);
+        for (const Board& board : boards_) {
+            std::string state;
+            if (board.result) {
+                state = Brief(Message(board));
+            } else {
+                constexpr std::size_t kBar = 24;
+                const std::size_t left = board.left;
+                const std::size_t filled = left * kBar / total_;
+                state = "[" + std::string(filled, '#') + std::string(kBar - filled, '.') + "] " + ProgressText(left, total_);
+            }
+            std::fprintf(stderr, "\r\x1b[K%s: %s\n", board.Name().c_str(), state.c_str());
+        }
+        drawn_ = boards_.size();
+        std::fflush(stderr);
+    }
+
+    std::deque<Board> boards_;
+    std::size_t total_;
+    bool redraw_;
+    std::mutex mutex_;
+    std::size_t drawn_ = 0;
+    Clock::time_point drawnAt_;
+};
+
+// Programs `board` on the calling thread, its lines told as it goes.
+// `retry`: a port that has only just appeared may not be openable for a
+// moment (the system is still setting it up): its open is tried again.
+void RunBoard(Board& board, const ProgrammingStream& stream, const Options& o, BoardLines& lines, bool retry) {
+    lines.Started(board);
+    for (int attempt = 0; retry && attempt < 20; ++attempt) {
+        const OpenResult opened = board.connection.EnsureOpen();
+        if (opened.ok() || (opened.cause != PortCause::NoDevice && opened.cause != PortCause::NoPermission)) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    int watch = -1;
+    if (board.connection.IsOpen()) watch = DiscardQueueOnInterrupt(board.connection.Handle());
+    BoardResult result = ProgramBoard(board.connection, stream, o.timeout, [&](std::size_t left) {
+        board.left = left;
+        lines.Progressed();
+    });
+    HoldIfInterrupted();
+    UnwatchOnInterrupt(watch);
+    board.connection.Close();
+    lines.Ended(board, std::move(result));
+}
+
+// The summary of a set: one line per board and the total; the report's
+// rows; and the exit status: 0 when every board succeeded, 3 when a
+// transfer failed, or else 2 when a port could not be opened.
+int Summarise(const Options& o, const BoardLines& lines, const ProgrammingStream& stream) {
+    const std::deque<Board>& boards = lines.Boards();
+    const std::string sha256 = Sha256Hex(stream);
+    std::vector<std::string> rows;
+    std::size_t done = 0;
+    bool transferFailed = false, openFailed = false;
+    for (const Board& board : boards) {
+        const BoardResult& result = *board.result;
+        const std::string message = lines.Message(board);
+        std::printf("%s: %s\n", board.Name().c_str(), Brief(message).c_str());
+        rows.push_back(ReportRow(result, board.port, board.listed ? &*board.listed : nullptr, o.file, sha256, message));
+        done += result.ok();
+        transferFailed = transferFailed || (result.opened.ok() && !result.written.ok());
+        openFailed = openFailed || !result.opened.ok();
+    }
+    std::printf("%s\n", BoardsDone(done, boards.size()).c_str());
+    Report(o, rows);
+    return transferFailed ? kTransferFailed : openFailed ? kPortFailed : kDone;
+}
+
+// Several boards at once: the ports given, or every USB adapter (--all).
+int ProgramSet(const Options& o, const ImageCells& image) {
+    if (!MayAsk(o)) return kUsage;
+    const std::vector<PortInfo> ports = ListPorts();
+    const ProgrammingStream stream = MakeProgrammingStream(image);
+    BoardLines lines(stream.size());
+    auto add = [&](const PortName& port) {
+        for (const Board& board : lines.Boards()) {
+            if (SameDevice(board.port.Device(), port.Device())) return;  // named twice
+        }
+        const PortInfo* listed = FindPort(ports, port.Device());
+        lines.Add(port, listed != nullptr ? std::optional<PortInfo>(*listed) : std::nullopt);
+    };
+    for (const PortArgument& given : o.ports) {
+        if (!given.automatic) {
+            add(given.port);
+        } else if (const std::optional<PortName> adapter = OnlyAdapter()) {
+            add(*adapter);
+        } else {
+            return kPortFailed;
+        }
+    }
+    if (o.all) {
+        for (const PortInfo& port : ports) {
+            if (port.usb) add(PortName::Device(port.device));
+        }
+        if (lines.Boards().empty()) {
+            std::fprintf(stderr, "%s\n", std::string(text::kNoAdapter).c_str());
+            return kPortFailed;
+        }
+    }
+    if (!o.yes && !Confirmed(ConfirmBoards(lines.Boards().size()) + " [a/N] ")) {
+        std::fprintf(stderr, "%s\n", std::string(text::kProgrammingCancelled).c_str());
+        return kUsage;
+    }
+
+    std::vector<std::thread> threads;
+    for (Board& board : lines.Boards()) {
+        threads.emplace_back([&] { RunBoard(board, stream, o, lines, false); });
+    }
+    for (std::thread& thread : threads) thread.join();
+    return Summarise(o, lines, stream);
+}
+
+// --each: waits for USB adapters to be plugged in and programs each once as
+// it appears; ends after N boards, or on Ctrl+C. Adapters already plugged
+// in at the start are not programmed.
+int ProgramEach(const Options& o, const ImageCells& image) {
+    if (!MayAsk(o)) return kUsage;
+    if (!o.yes && !Confirmed(ConfirmPrompt())) {
+        std::fprintf(stderr, "%s\n", std::string(text::kProgrammingCancelled).c_str());
+        return kUsage;
+    }
+    std::fprintf(stderr, "%s\n", std::string(text::kWaitingForAdapters).c_str());
+    const ProgrammingStream stream = MakeProgrammingStream(image);
+    BoardLines lines(stream.size());
+    std::vector<std::thread> threads;
+    std::size_t started = 0;
+    std::vector<std::string> present;
+    for (const PortInfo& port : ListPorts()) {
+        if (port.usb) present.push_back(port.device);
+    }
+    const std::size_t wanted = *o.each;
+    while (wanted == 0 || started < wanted) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        std::vector<std::string> now;
+        for (const PortInfo& port : ListPorts()) {
+            if (!port.usb) continue;
+            now.push_back(port.device);
+            if (std::find(present.begin(), present.end(), port.device) != present.end()) continue;
+            if (wanted != 0 && started >= wanted) continue;
+            Board& board = lines.Add(PortName::Device(port.device), port);
+            ++started;
+            threads.emplace_back([&] { RunBoard(board, stream, o, lines, true); });
+        }
+        present = std::move(now);
+    }
+    for (std::thread& thread : threads) thread.join();
+    return Summarise(o, lines, stream);
 }
 
 }  // namespace
@@ -312,7 +565,12 @@ int main(int argc, char** argv) {
     }
 
     auto image = std::make_unique<ImageCells>(ErasedImage());
-    if (options->mode == Mode::Erase) return Program(*options, *image);
+    // The boards: one, several at once, or each as it is plugged in.
+    auto program = [&options, &image] {
+        if (options->each) return ProgramEach(*options, *image);
+        return options->Set() ? ProgramSet(*options, *image) : Program(*options, *image);
+    };
+    if (options->mode == Mode::Erase) return program();
     HexResult loaded;
     if (!Load(options->file, *image, loaded)) return kFileRefused;
     switch (options->mode) {
@@ -326,5 +584,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", EmptyWindowMessage(options->file, loaded.summary).c_str());
         return kFileRefused;
     }
-    return Program(*options, *image);
+    return program();
 }

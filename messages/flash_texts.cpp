@@ -22,7 +22,7 @@ std::string UnknownOption(std::string_view option) {
 }
 
 std::string NothingIsSent(std::string_view mode) {
-    return std::string(mode) + " nic neposílá: --port, --yes ani --timeout nemají smysl";
+    return std::string(mode) + " nic neposílá: --port, --all, --each, --yes, --timeout ani --report nemají smysl";
 }
 
 std::string ConfirmPrompt() {
@@ -59,7 +59,8 @@ std::string OneAdapterWithSeveralPorts(std::size_t ports) {
 std::string PortListLine(const PortInfo& port) {
     const std::string description = PortDescription(port);
     std::string line;
-    for (const std::string* field : {&port.name, &description, &port.vidPid, &port.serial, &port.stableName}) {
+    for (const std::string* field :
+         {&port.name, &description, &port.vidPid, &port.serial, &port.stableName, &port.location}) {
         line += (line.empty() ? "" : "\t") + (field->empty() ? std::string("-") : *field);
     }
     return line;

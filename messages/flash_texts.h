@@ -12,8 +12,9 @@ namespace text {
 
 inline constexpr std::string_view kFlashUsage =
     "Použití:\n"
-    "  ktq51-flash [--port COMn|ZAŘÍZENÍ] [--yes] [--timeout S] SOUBOR.hex\n"
-    "  ktq51-flash [--port COMn|ZAŘÍZENÍ] [--yes] [--timeout S] --erase\n"
+    "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] [--report F] SOUBOR.hex\n"
+    "  ktq51-flash --all|--each [N] [--yes] [--timeout S] [--report F] SOUBOR.hex\n"
+    "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] --erase\n"
     "  ktq51-flash --check SOUBOR.hex\n"
     "  ktq51-flash --stream-out VÝSTUP.bin SOUBOR.hex\n"
     "\n"
@@ -25,8 +26,13 @@ inline constexpr std::string_view kFlashUsage =
     "  --port ZAŘÍZENÍ   jiné zařízení: /dev/ttyUSB0 na Linuxu, COM7 ve Windows\n"
     "                    (bez volby --port se použije COM1)\n"
     "  --port auto       jediný připojený převodník USB\n"
+    "                    (více voleb --port: ty desky se programují najednou)\n"
+    "  --all             všechny připojené převodníky USB najednou\n"
+    "  --each [N]        čekat na převodníky a každý nově připojený naprogramovat,\n"
+    "                    po N deskách skončit (bez N až po Ctrl+C)\n"
+    "  --report F        připsat do souboru F řádek CSV za každou desku\n"
     "  --list            vypsat sériové porty počítače: název, popis, VID:PID,\n"
-    "                    sériové číslo, stálý název; nic se neotevře\n"
+    "                    sériové číslo, stálý název, umístění; nic se neotevře\n"
     "  --yes             neptat se před odesláním\n"
     "  --timeout S       nejdelší doba přenosu v sekundách, nejméně 9, např. 20 nebo 12,5\n"
     "                    (jinak 163,85 s)\n"
@@ -39,7 +45,8 @@ inline constexpr std::string_view kFlashUsage =
     "Soubor, který do okna 0x3000–0x3FFF nic nedává, se neposílá.\n"
     "\n"
     "Návratový kód: 0 hotovo, 1 soubor odmítnut, 2 port nelze otevřít ani nastavit,\n"
-    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno. Ctrl+C program\n"
+    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno. U více desek 0, když\n"
+    "se povedly všechny, 3, když některý přenos selhal, jinak 2. Ctrl+C program\n"
     "ukončí jako každé přerušení.\n";
 
 inline constexpr std::string_view kNeedsConfirmation =
@@ -50,6 +57,9 @@ inline constexpr std::string_view kCheckAndStreamOut = "--check a --stream-out n
 inline constexpr std::string_view kNoAdapter = "Žádný převodník USB není připojen.";
 inline constexpr std::string_view kSeveralAdapters =
     "Připojeno je více převodníků USB: vyberte jeden volbou --port.";
+inline constexpr std::string_view kEachAlone = "--each hledá převodníky samo: --port ani --all k ní nepatří";
+inline constexpr std::string_view kWaitingForAdapters =
+    "Čekám na převodníky USB: každý nově připojený naprogramuji (Ctrl+C skončí).";
 inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno: soubor, --check ani --stream-out k ní nepatří";
 
 }  // namespace text
@@ -76,8 +86,8 @@ std::string EmptyWindowMessage(const std::string& file, const HexSummary& summar
 // Why --port auto takes no port when the only adapter has `ports` of them.
 std::string OneAdapterWithSeveralPorts(std::size_t ports);
 
-// One line of --list: name, description, VID:PID, serial number and stable
-// name, separated by tabs, "-" where there is none.
+// One line of --list: name, description, VID:PID, serial number, stable
+// name and location, separated by tabs, "-" where there is none.
 std::string PortListLine(const PortInfo& port);
 
 // What --check reports of a file that loaded: its records, where its data

@@ -114,6 +114,21 @@ std::string ProgressText(std::size_t done, std::size_t total) {
            std::to_string(LineSeconds(toGo)) + " s";
 }
 
+std::string BoardResultMessage(const BoardResult& result, const PortName& port, std::size_t total) {
+    if (!result.opened.ok()) return PortOpenMessage(result.opened, port, {});
+    if (!result.written.ok()) return TransferFailedMessage(result.written, total, port);
+    return std::string(text::kProgrammingDone);
+}
+
+std::string ConfirmBoards(std::size_t boards) {
+    const char* word = boards == 1 ? "desku" : boards >= 2 && boards <= 4 ? "desky" : "desek";
+    return "Opravdu chcete přeprogramovat " + std::to_string(boards) + " " + word + " KTQ - 51?";
+}
+
+std::string BoardsDone(std::size_t done, std::size_t boards) {
+    return "Naprogramováno " + std::to_string(done) + " z " + std::to_string(boards) + (boards == 1 ? " desky" : " desek");
+}
+
 std::string AboutText(std::string_view version) {
     return std::string(text::kWindowTitle) + "\nVerze " + std::string(version);
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "board_set.h"
 #include "hexfile.h"
 #include "port.h"
 #include "port_connection.h"
@@ -32,6 +33,17 @@ std::string PortOpenMessage(const OpenResult& result, const PortName& port, cons
 // "Chyba pri odesílání"; then how much went out and why; then that the
 // board must be reset before the next try, and what else to do.
 std::string TransferFailedMessage(const WriteResult& result, std::size_t total, const PortName& port);
+
+// What one board of a set got, in the words of a single board: the success
+// text, why its port could not be opened, or why its transfer failed.
+std::string BoardResultMessage(const BoardResult& result, const PortName& port, std::size_t total);
+
+// The question before programming `boards` boards at once: "Opravdu chcete
+// přeprogramovat 8 desek KTQ - 51?" (1 desku, 2 desky, 5 desek).
+std::string ConfirmBoards(std::size_t boards);
+
+// The total of a set: "Naprogramováno 7 z 8 desek".
+std::string BoardsDone(std::size_t done, std::size_t boards);
 
 // The progress line: "Odesláno 8192 z 16384 bajtů, zbývá asi 5 s".
 std::string ProgressText(std::size_t done, std::size_t total);

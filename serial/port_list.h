@@ -20,6 +20,10 @@ struct PortInfo {
     // The USB device a port belongs to, the same for every port of one
     // adapter: its sysfs name on Linux (1-1.4), its instance ID on Windows.
     std::string adapter = {};
+    // Where a USB adapter is plugged in, the same across plug-ins and
+    // reboots: its USB path on Linux (1-1.4: bus 1, hub port 1, its port 4),
+    // its location on Windows (Port_#0004.Hub_#0002). Empty for other ports.
+    std::string location = {};
     // Which port of an adapter with several this is: its interface's own
     // name where the adapter's ports have distinct ones ("Enhanced COM
     // Port"), otherwise its interface's number. Empty and -1 for a port

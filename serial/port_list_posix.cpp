@@ -86,7 +86,7 @@ std::vector<PortInfo> ListPortsUnder(const fs::path& sys, const fs::path& dev) {
             port.manufacturer = Attribute(usb.device / "manufacturer");
             port.vidPid = Attribute(usb.device / "idVendor") + ":" + Attribute(usb.device / "idProduct");
             port.serial = Attribute(usb.device / "serial");
-            port.adapter = usb.device.filename().string();
+            port.adapter = port.location = usb.device.filename().string();
             if (!usb.interface.empty()) {
                 port.interfaceName = Attribute(usb.interface / "interface");
                 port.interfaceNumber = HexNumber(Attribute(usb.interface / "bInterfaceNumber"));

@@ -70,21 +70,36 @@ std::string InstanceId(DEVINST node) {
     return ::CM_Get_Device_IDW(node, id, MAX_DEVICE_ID_LEN, 0) == CR_SUCCESS ? Utf8FromWide(id) : std::string();
 }
 
-// The USB device a port belongs to, by its instance ID: the port's own node
-// for a single-port adapter (USB\VID_1A86&PID_7523\...), its parent for an
-// interface of a composite device (USB\VID_10C4&PID_EA70&MI_01\...) or a
-// port that the vendor's bus driver made (FTDIBUS\...). Empty for a port
-// on no USB device.
-std::string UsbDeviceOf(DEVINST node) {
+// The USB device a port belongs to: the port's own node for a single-port
+// adapter (USB\VID_1A86&PID_7523\...), its parent for an interface of a
+// composite device (USB\VID_10C4&PID_EA70&MI_01\...) or a port that the
+// vendor's bus driver made (FTDIBUS\...). False for a port on no USB device.
+bool UsbDeviceOf(DEVINST node, DEVINST& device) {
     for (int step = 0; step < 4; ++step) {
         const std::string id = InstanceId(node);
-        if (id.starts_with("USB\\") && id.find("&MI_") == std::string::npos) return id;
+        if (id.starts_with("USB\\") && id.find("&MI_") == std::string::npos) {
+            device = node;
+            return true;
+        }
         DEVINST parent = 0;
         // Returns CR_SUCCESS upon success.
         if (id.empty() || ::CM_Get_Parent(&parent, node, 0) != CR_SUCCESS) break;
         node = parent;
     }
-    return {};
+    return false;
+}
+
+// Where a USB device is plugged in, as Device Manager shows it
+// (Port_#0004.Hub_#0002), or empty.
+std::string LocationOf(DEVINST device) {
+    wchar_t buffer[256] = {};
+    ULONG size = sizeof buffer - sizeof(wchar_t);
+    // Returns CR_SUCCESS upon success.
+    if (::CM_Get_DevNode_Registry_PropertyW(device, CM_DRP_LOCATION_INFORMATION, nullptr, buffer, &size, 0) !=
+        CR_SUCCESS) {
+        return {};
+    }
+    return Utf8FromWide(buffer);
 }
 
 // "USB-SERIAL CH340 (COM7)" -> "USB-SERIAL CH340": the menu names the port
@@ -140,8 +155,11 @@ void ListClass(const GUID& deviceClass, std::vector<PortInfo>& ports) {
         port.manufacturer = Utf8FromWide(Property(set, device, SPDRP_MFG));
         const std::string instance = InstanceId(device.DevInst);
         UsbDetails(Utf8FromWide(Property(set, device, SPDRP_HARDWAREID)), instance, port);
+        if (DEVINST usbDevice = 0; port.usb && UsbDeviceOf(device.DevInst, usbDevice)) {
+            port.adapter = InstanceId(usbDevice);
+            port.location = LocationOf(usbDevice);
+        }
         if (port.usb) {
-            port.adapter = UsbDeviceOf(device.DevInst);
             port.interfaceName = Utf8FromWide(BusReportedDescription(set, device));
         } else {
             // A UART of the machine or of a card in it, as opposed to a

@@ -120,7 +120,8 @@ TEST(Messages, PortsAreNamedSoThatEachCanBeToldApart) {
                   true};
     port.interfaceName = "Standard COM Port";
     EXPECT_EQ(PortLabel(port), "/dev/ttyUSB1 – CP2105 Dual USB to UART Bridge Controller, Standard COM Port (10c4:ea70)");
-    const PortInfo builtIn{"COM1", "COM1", "", "", "", "", "", false, {}, {}, -1, true};
+    PortInfo builtIn{"COM1", "COM1", "", "", "", "", "", false};
+    builtIn.builtIn = true;
     EXPECT_EQ(PortLabel(builtIn), "COM1 – vestavěný sériový port");
     const PortInfo virtualPort{"COM9", "COM9", "", "", "", "", "", false};
     EXPECT_EQ(PortLabel(virtualPort), "COM9 – sériový port") << "a port known only by name is not called built in";
