@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "ClassSetDialog.h"
 #include "GridModel.h"
 #include "QtText.h"
 #include "grid_layout.h"
@@ -145,6 +146,7 @@ void TForm1::Otev1Click() {
         // A cancelled dialog erases the image and the grid.
         FillImage();
         RefreshGrid(*SDataCells);
+        loadedFile_.clear();
         return;
     }
     OpenFile(*file);
@@ -159,6 +161,7 @@ void TForm1::OpenFile(const QString& file) {
                        mbYes);
         return;
     }
+    loadedFile_ = QDir::toNativeSeparators(file).toStdString();
     RefreshGrid(*SDataCells);
 }
 
@@ -224,6 +227,12 @@ void TForm1::Programuj1Click() {
         ShowMessageBox(Q(TransferFailedMessage(result, stream.size(), ComHandle.Port())), MsgKind::Error, mbOK);
     }
     SetStatus(QString());
+}
+
+void TForm1::Programujvechnydesky1Click() {
+    ClassSetDialog dialog(this, toolkit_, listPorts_, ComHandle, loadedFile_);
+    connect(&dialog, &ClassSetDialog::RunningChanged, this, [this](bool running) { transferring_ = running; });
+    toolkit_.ExecDialog(dialog);
 }
 
 void TForm1::Vytvoil1Click() {

@@ -58,6 +58,7 @@ public:
     QAction* Konec1;
     QMenu* Nstroje1;
     QAction* Programuj1;
+    QAction* Programujvechnydesky1;
     QMenu* Nastaven1;
     QAction* port1;
     QMenu* Npovda1;
@@ -89,6 +90,7 @@ public slots:
     void Otev1Click();
     void Konec1Click();
     void Programuj1Click();
+    void Programujvechnydesky1Click();
     void Vytvoil1Click();
 
 protected:
@@ -123,6 +125,7 @@ private:
     PortLister listPorts_;
     bool starting_ = false;      // Init is opening COM1
     QString lastFolder_;         // of the last file opened or dropped in this run
+    std::string loadedFile_;     // the file the image holds, for the report
     bool transferring_ = false;  // the window must not close mid-transfer
     bool frameFitted_ = false;
 };

@@ -76,6 +76,10 @@ void TForm1::BuildMenu() {
     Nstroje1->setObjectName("Nstroje1");
     Programuj1 = AddCommand(Nstroje1, "Programuj1", Q(text::kMenuProgramuj), &TForm1::Programuj1Click);
     Programuj1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    Nstroje1->addSeparator();
+    Programujvechnydesky1 =
+        AddCommand(Nstroje1, "Programujvechnydesky1", Q(text::kMenuProgramujVse), &TForm1::Programujvechnydesky1Click);
+    Programujvechnydesky1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
 
     Nastaven1 = MainMenu1->addMenu(Q(text::kMenuNastaveni));
     Nastaven1->setObjectName("Nastaven1");

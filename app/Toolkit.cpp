@@ -125,10 +125,11 @@ ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& message, MsgKi
     }
 }
 
-std::optional<QString> QtToolkit::ExecuteOpenDialog(QWidget* parent,
-                                                    const OpenDialogOptions& options) {
+namespace {
+
+std::optional<QString> ExecuteFileDialog(QWidget* parent, const OpenDialogOptions& options, bool save) {
     QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(options.filter);
     dialog.setDefaultSuffix(options.defaultSuffix);
@@ -137,4 +138,18 @@ std::optional<QString> QtToolkit::ExecuteOpenDialog(QWidget* parent,
         return std::nullopt;
     }
     return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::optional<QString> QtToolkit::ExecuteOpenDialog(QWidget* parent, const OpenDialogOptions& options) {
+    return ExecuteFileDialog(parent, options, false);
+}
+
+std::optional<QString> QtToolkit::ExecuteSaveDialog(QWidget* parent, const OpenDialogOptions& options) {
+    return ExecuteFileDialog(parent, options, true);
+}
+
+void QtToolkit::ExecDialog(QDialog& dialog) {
+    dialog.exec();
 }

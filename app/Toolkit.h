@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 enum class MsgKind { Warning = 0, Error = 1, Information = 2 };
@@ -44,6 +45,13 @@ public:
     virtual std::optional<QString> ExecuteOpenDialog(QWidget* parent,
                                                      const OpenDialogOptions& options) = 0;
 
+    // Modal save dialog: the file name chosen or typed, or nothing when the
+    // user cancelled.
+    virtual std::optional<QString> ExecuteSaveDialog(QWidget* parent, const OpenDialogOptions& options) = 0;
+
+    // Shows `dialog` modally until it is closed.
+    virtual void ExecDialog(QDialog& dialog) = 0;
+
     // Runs `job` on a worker thread behind a modal progress indication of
     // `total` units, headed by `heading` (which port), which cannot be
     // cancelled; the window keeps painting and takes no other command
@@ -59,6 +67,8 @@ public:
                            MsgButtons buttons) override;
     std::optional<QString> ExecuteOpenDialog(QWidget* parent,
                                              const OpenDialogOptions& options) override;
+    std::optional<QString> ExecuteSaveDialog(QWidget* parent, const OpenDialogOptions& options) override;
+    void ExecDialog(QDialog& dialog) override;
     void RunWithProgress(QWidget* parent, std::size_t total, const QString& heading,
                          const ProgressJob& job) override;
 };

@@ -327,14 +327,6 @@ int Program(const Options& o, const ImageCells& image) {
     return result.ok() ? kDone : kTransferFailed;
 }
 
-// A message in one line: its first two ("Chyba pri odesílání – Odesláno 0
-// z 16384 bajtů: vypršel časový limit").
-std::string Brief(const std::string& message) {
-    const std::size_t first = message.find('\n');
-    if (first == std::string::npos) return message;
-    return message.substr(0, first) + " – " + message.substr(first + 1, message.find('\n', first + 1) - first - 1);
-}
-
 // One board of a set: its port, what the listing said of it, its own
 // connection, and how far it has got.
 struct Board {

@@ -120,6 +120,12 @@ std::string BoardResultMessage(const BoardResult& result, const PortName& port, 
     return std::string(text::kProgrammingDone);
 }
 
+std::string Brief(const std::string& message) {
+    const std::size_t first = message.find('\n');
+    if (first == std::string::npos) return message;
+    return message.substr(0, first) + " – " + message.substr(first + 1, message.find('\n', first + 1) - first - 1);
+}
+
 std::string ConfirmBoards(std::size_t boards) {
     const char* word = boards == 1 ? "desku" : boards >= 2 && boards <= 4 ? "desky" : "desek";
     return "Opravdu chcete přeprogramovat " + std::to_string(boards) + " " + word + " KTQ - 51?";

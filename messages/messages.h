@@ -38,6 +38,10 @@ std::string TransferFailedMessage(const WriteResult& result, std::size_t total, 
 // text, why its port could not be opened, or why its transfer failed.
 std::string BoardResultMessage(const BoardResult& result, const PortName& port, std::size_t total);
 
+// A message in one line: its first two lines joined ("Chyba pri odesílání –
+// Odesláno 0 z 16384 bajtů: vypršel časový limit").
+std::string Brief(const std::string& message);
+
 // The question before programming `boards` boards at once: "Opravdu chcete
 // přeprogramovat 8 desek KTQ - 51?" (1 desku, 2 desky, 5 desek).
 std::string ConfirmBoards(std::size_t boards);

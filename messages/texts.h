@@ -31,6 +31,21 @@ inline constexpr std::string_view kConfirmProgramming = "Opravdu chcete přeprog
 inline constexpr std::string_view kProgrammingCancelled = "Programování zrušeno";
 inline constexpr std::string_view kProgrammingDone = "Programovani proběhlo v pořádku";
 
+// Programming every board at once.
+inline constexpr std::string_view kMenuProgramujVse = "Programuj všechny desky…";
+inline constexpr std::string_view kClassSetTitle = "Programování všech desek";
+inline constexpr std::string_view kColumnPort = "Port";
+inline constexpr std::string_view kColumnLocation = "Umístění";
+inline constexpr std::string_view kColumnSerial = "Sériové číslo";
+inline constexpr std::string_view kColumnProgress = "Průběh";
+inline constexpr std::string_view kColumnResult = "Výsledek";
+inline constexpr std::string_view kButtonProgram = "Programuj";
+inline constexpr std::string_view kButtonRetryFailed = "Opakovat chybné";
+inline constexpr std::string_view kButtonSaveReport = "Uložit protokol…";
+inline constexpr std::string_view kButtonClose = "Zavřít";
+inline constexpr std::string_view kReportFilter = "Protokol CSV (*.csv)";
+inline constexpr std::string_view kNoBoardChecked = "Zaškrtněte desky, které se mají programovat.";
+
 inline constexpr std::string_view kDropOneFile = "Přetáhněte do okna jeden soubor HEX z tohoto počítače.";
 
 inline constexpr std::string_view kWindowUsage =

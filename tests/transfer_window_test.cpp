@@ -5,12 +5,18 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QMenu>
 #include <QTest>
 #include <cstdlib>
 #include <iostream>
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
 #include <thread>
 
+#include "ClassSetDialog.h"
 #include "Programator.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
@@ -327,6 +333,78 @@ TEST_F(ProgramTest, StartWithoutCom1OffersTheAdapter) {
         toolkit.boxes.clear();
         EXPECT_EQ(ProgramAndRead(form, toolkit, *line), Stream(MemImage));
     }
+}
+
+// Every board at once: the window's COM1 through its own connection, and
+// COM2 and an adapter found beside them each through one of their own. COM1
+// holds its line: only its row fails, and the others are exact. Freed,
+// "Opakovat chybné" runs only that row. The report has a row per board and
+// run.
+TEST_F(ProgramTest, ClassSetProgramsEveryBoardAtOnceAndRetriesOnlyTheFailedOne) {
+    OtherLine().PlugIn();
+    TForm1 form(toolkit, [] { return std::vector<PortInfo>{OtherAdapter()}; });
+    form.ComHandle.Timeouts().WriteTotalTimeoutMultiplier = 0;  // COM1 fails soon
+    form.ComHandle.Timeouts().WriteTotalTimeoutConstant = 300;
+    MemImage[0x3042] = 0x42;
+    const std::vector<std::uint8_t> expected = Stream(MemImage);
+    const std::string report = testing::TempDir() + "ktq51-class-set.csv";
+    std::filesystem::remove(report);
+    FarEnd& com1 = TestLine(1);
+    FarEnd& com2 = TestLine(2);
+    FarEnd& adapter = OtherLine();
+    toolkit.onDialogShown = [&](QDialog& shown) {
+        auto& dialog = dynamic_cast<ClassSetDialog&>(shown);
+        auto row = [&](const QString& start) {
+            for (int r = 0; r < dialog.Rows->rowCount(); ++r) {
+                if (dialog.Rows->item(r, ClassSetDialog::kPortColumn)->text().startsWith(start)) return r;
+            }
+            return -1;
+        };
+        auto cell = [&](int r, int column) { return dialog.Rows->item(r, column); };
+        const int r1 = row("COM1:"), r2 = row("COM2:"), rAdapter = row(QString::fromStdString(PortLabel(OtherAdapter())));
+        ASSERT_TRUE(r1 >= 0 && r2 >= 0 && rAdapter >= 0);
+        EXPECT_EQ(cell(r1, 0)->checkState(), Qt::Checked) << "the window's port";
+        EXPECT_EQ(cell(r2, 0)->checkState(), Qt::Unchecked) << "a COM item";
+        EXPECT_EQ(cell(rAdapter, 0)->checkState(), Qt::Checked) << "a USB adapter";
+        cell(r2, 0)->setCheckState(Qt::Checked);
+
+        com1.Stall(0);
+        com2.StartReading(kStreamBytes, 2s);
+        adapter.StartReading(kStreamBytes, 2s);
+        toolkit.answers = {ModalResult::Yes};
+        dialog.ProgramButton->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.Running(); }, 20000));
+        EXPECT_EQ(com2.Received(), expected);
+        EXPECT_EQ(adapter.Received(), expected);
+        EXPECT_TRUE(cell(r1, ClassSetDialog::kResultColumn)->text().startsWith("Chyba pri odesílání"));
+        EXPECT_EQ(cell(r2, ClassSetDialog::kResultColumn)->text(), "Programovani proběhlo v pořádku");
+        EXPECT_EQ(dialog.Summary->text(), "Naprogramováno 2 z 3 desek");
+
+        com1.PlugIn();
+        com1.StartReading(kStreamBytes, 2s);
+        toolkit.answers = {ModalResult::Yes};
+        dialog.RetryButton->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.Running(); }, 20000));
+        EXPECT_EQ(com1.Received(), expected);
+        EXPECT_TRUE(adapter.Read(1, 300ms).empty()) << "the retry ran a row that had not failed";
+        EXPECT_EQ(dialog.Summary->text(), "Naprogramováno 1 z 1 desky");
+
+        toolkit.files = {QString::fromStdString(report)};
+        dialog.SaveButton->click();
+        dialog.CloseButton->click();
+    };
+    toolkit.boxes.clear();
+    form.Programujvechnydesky1->trigger();
+    ASSERT_EQ(toolkit.boxes.size(), 2u);
+    EXPECT_EQ(toolkit.boxes[0].text, "Opravdu chcete přeprogramovat 3 desky KTQ - 51?");
+
+    std::istringstream rows(ReadWholeFile(report));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(rows, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u) << "a header and a row per board and run";
+    EXPECT_EQ(lines[0], "time,port,location,vid_pid,serial,file,sha256,bytes_sent,seconds,result,message\r");
+    EXPECT_EQ(std::count_if(lines.begin() + 1, lines.end(), [](const std::string& l) { return l.find(",ok,") != std::string::npos; }), 3);
+    EXPECT_NE(lines[1].find(",failed,\"Chyba pri odesílání / Odesláno "), std::string::npos) << lines[1];
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // records every box it was asked to show.
 #pragma once
 
+#include <QDialog>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -38,6 +39,16 @@ public:
         return file;
     }
 
+    std::optional<QString> ExecuteSaveDialog(QWidget* parent, const OpenDialogOptions& options) override {
+        return ExecuteOpenDialog(parent, options);
+    }
+
+    // Hands the dialog to `onDialogShown`, which drives it, instead of
+    // waiting for a person.
+    void ExecDialog(QDialog& dialog) override {
+        if (onDialogShown) onDialogShown(dialog);
+    }
+
     // Runs the job at once on this thread and keeps its last progress report.
     void RunWithProgress(QWidget*, std::size_t total, const QString& heading, const ProgressJob& job) override {
         ++transfers;
@@ -59,6 +70,7 @@ public:
     std::function<void(const ShownBox&)> onBox;  // runs while a box is "open"
     std::function<void()> onDialog;              // runs while the dialog is "open"
     std::function<void()> onTransfer;            // runs while the progress box is "open"
+    std::function<void(QDialog&)> onDialogShown;  // drives a dialog the window shows
     OpenDialogOptions lastDialog;
     int dialogs = 0;
     int transfers = 0;
