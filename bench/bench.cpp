@@ -1,6 +1,7 @@
 // Benchmarks of the whole tool: loading, the grid, start-up and the transfer
 // path. Run by scripts/bench.sh; every COM number is a pseudo-terminal here.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -8,7 +9,10 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <array>
 #include <atomic>
@@ -18,6 +22,7 @@
 #include <string>
 #include <thread>
 
+#include "ClassSetDialog.h"
 #include "GridModel.h"
 #include "Programator.h"
 #include "hexfile.h"
@@ -278,6 +283,146 @@ void BM_TransferStalledCpu(benchmark::State& state) { StalledRounds(state, false
 void BM_TransferStalledLoopGap(benchmark::State& state) { StalledRounds(state, true); }
 BENCHMARK(BM_TransferStalledCpu)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TransferStalledLoopGap)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// --- 5. A class set -------------------------------------------------------------
+
+// The far end of a board's line at the line's own rate: its terminal is
+// filled first, so that the program can write only as fast as this reads,
+// 1920 bytes a second (19200 baud, 10 bit times a byte).
+class PacedLine {
+public:
+    PacedLine() : filled_(Fill()) {
+        reader_ = std::thread([this] {
+            const auto start = Clock::now();
+            std::size_t read = 0;
+            for (;;) {
+                const bool draining = stop_;
+                const std::vector<std::uint8_t> got = pty_.Read(64, draining ? 300ms : 20ms);
+                if (draining && got.empty()) break;
+                read += got.size();
+                if (read > filled_) arrived_ = read - filled_;
+                if (!draining) {
+                    std::this_thread::sleep_until(start +
+                                                  std::chrono::microseconds(read * 1'000'000 / kLineBytesPerSecond));
+                }
+            }
+            cpu_ = ThreadCpuSeconds();
+        });
+    }
+    ~PacedLine() { Stop(); }
+    // Reads the rest at once, then stops.
+    void Stop() {
+        stop_ = true;
+        if (reader_.joinable()) reader_.join();
+    }
+    const std::string& path() const { return pty_.path(); }
+    std::size_t Arrived() const { return arrived_; }
+    double ReaderCpuSeconds() const { return cpu_; }  // once stopped: the reader's own time
+
+    static constexpr std::size_t kLineBytesPerSecond = 1920;
+
+private:
+    // Fills the terminal in small writes until it takes nothing, twice: a
+    // pseudo-terminal takes more in small writes after a short while.
+    std::size_t Fill() {
+        termios t = pty_.SlaveSettings();
+        ::cfmakeraw(&t);
+        pty_.SetSlaveSettings(t);
+        const int flags = ::fcntl(pty_.slave(), F_GETFL);
+        ::fcntl(pty_.slave(), F_SETFL, flags | O_NONBLOCK);
+        const std::vector<std::uint8_t> packet(64, 0x55);
+        std::size_t filled = 0;
+        for (int quiet = 0; quiet < 2;) {
+            const ssize_t n = ::write(pty_.slave(), packet.data(), packet.size());
+            if (n > 0) {
+                filled += static_cast<std::size_t>(n);
+                quiet = 0;
+                continue;
+            }
+            ++quiet;
+            std::this_thread::sleep_for(10ms);
+        }
+        ::fcntl(pty_.slave(), F_SETFL, flags);
+        return filled;
+    }
+    static double ThreadCpuSeconds() {
+        timespec t{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+    }
+    PtyPair pty_;
+    std::size_t filled_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> arrived_{0};
+    std::atomic<double> cpu_{0};
+    std::thread reader_;
+};
+
+// Programuj všechny desky with `boards` boards (the window's COM1 and
+// adapters found beside it), each line read at the line's rate: the time
+// from the question to the results, the program's CPU time as a share of
+// one core (the readers' own time taken off), and the longest gap in the
+// window's event loop.
+void ClassSet(benchmark::State& state) {
+    const auto boards = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<PacedLine>> lines;
+        for (std::size_t i = 0; i < boards; ++i) lines.push_back(std::make_unique<PacedLine>());
+        ::setenv("KTQ51_COM1", lines[0]->path().c_str(), 1);
+        std::vector<PortInfo> adapters;
+        for (std::size_t i = 1; i < boards; ++i) {
+            adapters.push_back(PortInfo{lines[i]->path(), lines[i]->path(), "Board", "", "0403:6001", "", "", true});
+        }
+        TimingToolkit toolkit;
+        TForm1 form(toolkit, [&] { return adapters; });
+        Clock::time_point lastTick = Clock::now();
+        double gapMs = 0, seconds = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const auto now = Clock::now();
+            gapMs = std::max(gapMs, std::chrono::duration<double, std::milli>(now - lastTick).count());
+            lastTick = now;
+        });
+        bool exact = true;
+        double cpu0 = 0;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<ClassSetDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            ticker.start(5);
+            lastTick = Clock::now();
+            cpu0 = ProcessCpuSeconds();
+            const auto wall0 = Clock::now();
+            dialog->Program(false);  // the checked rows: COM1 and the adapters
+            QEventLoop loop;  // the window's loop, idle but for its timers, until the run has ended
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                if (!dialog->Running()) loop.quit();
+            });
+            poll.start(20);
+            loop.exec();
+            seconds = Seconds(Clock::now() - wall0);
+            ticker.stop();
+            exact = dialog->Summary->text().startsWith(QStringLiteral("Naprogramováno %1 z %1").arg(boards));
+            dialog->reject();
+        });
+        form.Programujvechnydesky1->trigger();
+        // The readers are this process's threads too: their time is not the
+        // program's.
+        double readers = 0;
+        for (auto& line : lines) {
+            line->Stop();
+            readers += line->ReaderCpuSeconds();
+            exact = exact && line->Arrived() >= kStreamBytes;
+        }
+        const double cpu = ProcessCpuSeconds() - cpu0;
+        if (!exact) state.SkipWithError("not every board got its stream");
+        state.SetIterationTime(seconds);
+        state.counters["cpu_percent"] = 100.0 * (cpu - readers) / seconds;
+        state.counters["max_loop_gap_ms"] = gapMs;
+    }
+    ::setenv("KTQ51_COM1", ports[0]->path().c_str(), 1);
+}
+BENCHMARK(ClassSet)->Arg(1)->Arg(8)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

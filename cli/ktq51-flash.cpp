@@ -391,7 +391,8 @@ private:
                 constexpr std::size_t kBar = 24;
                 const std::size_t left = board.left;
                 const std::size_t filled = left * kBar / total_;
-                state = "[" + std::string(filled, '#') + std::string(kBar - filled, '.') + "] " + ProgressText(left, total_);
+                state.assign(1, '[').append(filled, '#').append(kBar - filled, '.').append("] ");
+                state += ProgressText(left, total_);
             }
             std::fprintf(stderr, "\r\x1b[K%s: %s\n", board.Name().c_str(), state.c_str());
         }

@@ -58,7 +58,10 @@ std::string ReportRow(const BoardResult& result, const PortName& port, const Por
         OneLine(message),
     };
     std::string row;
-    for (const std::string& field : fields) row += (row.empty() ? "" : ",") + Field(field);
+    for (const std::string& field : fields) {
+        if (!row.empty()) row += ',';
+        row += Field(field);
+    }
     return row;
 }
 

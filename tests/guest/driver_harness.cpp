@@ -43,6 +43,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -350,7 +351,7 @@ public:
         std::string output;
     };
 
-    Guest(const HostLine& adapter, const HostLine& uart) {
+    Guest(const HostLine& adapter, const HostLine& uart, const std::vector<std::unique_ptr<HostLine>>& hubLines) {
         const std::string console = paths.scratch + "/console.sock", qmp = paths.scratch + "/qmp.sock";
         const std::vector<std::string> args = {
             "qemu-system-x86_64", "-accel", "tcg", "-m", "1024", "-smp", "1", "-nodefaults", "-no-user-config",
@@ -362,13 +363,18 @@ public:
             // ttyS0: the console; ttyS1: the second UART, a board line.
             "-chardev", "socket,id=console,path=" + console + ",server=on,wait=off", "-serial", "chardev:console",
             "-chardev", "serial,id=uart,path=" + uart.path(), "-serial", "chardev:uart",
-            // The FTDI adapter on an xhci bus, the other board line.
+            // The FTDI adapter on an xhci bus, the other board line, on the
+            // bus's port 2: port 1 is for the class set's hub.
             "-device", "qemu-xhci,id=xhci",
             "-chardev", "serial,id=ftdi,path=" + adapter.path(),
-            "-device", "usb-serial,bus=xhci.0,chardev=ftdi,id=adapter",
+            "-device", "usb-serial,bus=xhci.0,port=2,chardev=ftdi,id=adapter",
             "-qmp", "unix:" + qmp + ",server=on,wait=off"};
+        std::vector<std::string> all = args;
+        for (std::size_t n = 1; n <= hubLines.size(); ++n) {
+            all.insert(all.end(), {"-chardev", "serial,id=hub" + std::to_string(n) + ",path=" + hubLines[n - 1]->path()});
+        }
         std::vector<char*> argv;
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        for (const std::string& a : all) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         const std::string log = paths.scratch + "/qemu.log";
         // Returns the child's id to the parent, 0 to the child, -1 upon failure.
@@ -448,28 +454,43 @@ public:
     // A line to the standard input of the command that is running.
     void Answer(const std::string& line) { console_.Send(line + "\n"); }
 
-    // Pulls the adapter out; returns once QEMU says it is gone. While the
-    // adapter sends, QEMU's main loop, which carries out QMP commands, gets
-    // its turn only between two of the adapter's packets, and may wait long
-    // for it: so the line is held first, until the adapter waits for it, the
-    // command is sent, and then the line is let go, and the command is
-    // carried out right after the packet under way.
-    void Unplug(HostLine& line) {
+    // Pulls the adapter `id` out; returns once QEMU says it is gone. While
+    // the adapter sends, QEMU's main loop, which carries out QMP commands,
+    // gets its turn only between two of the adapter's packets, and may wait
+    // long for it: so the line is held first, until the adapter waits for
+    // it, the command is sent, and then the line is let go, and the command
+    // is carried out right after the packet under way. Without a line, the
+    // device (an idle one, the hub with all behind it) just goes.
+    void Unplug(HostLine* line, const std::string& id = "adapter") {
+        const std::string command = R"({"execute":"device_del","arguments":{"id":")" + id + R"("}})";
+        deleting_ = id;
         deleted_ = false;
-        line.Hold(true);
+        if (line != nullptr) line->Hold(true);
         std::this_thread::sleep_for(50ms);
-        qmp_.Send(std::string(kDeviceDel) + "\n");
+        qmp_.Send(command + "\n");
         std::this_thread::sleep_for(20ms);
-        line.Hold(false);
-        AwaitAnswer(kDeviceDel);
+        if (line != nullptr) line->Hold(false);
+        AwaitAnswer(command);
         for (const auto deadline = Clock::now() + 20s; !deleted_;) {
-            const std::optional<std::string> line = qmp_.ReadLine(deadline);
-            if (!line) throw std::runtime_error("QEMU did not remove the adapter");
-            NoteEvent(*line);
+            const std::optional<std::string> event = qmp_.ReadLine(deadline);
+            if (!event) throw std::runtime_error("QEMU did not remove " + id);
+            NoteEvent(*event);
         }
     }
-    void Plug() {
-        Qmp(R"({"execute":"device_add","arguments":{"driver":"usb-serial","bus":"xhci.0","chardev":"ftdi","id":"adapter"}})");
+    void Unplug(HostLine& line) { Unplug(&line); }
+    // Plugs in the FTDI adapter (on the bus's port 2), the hub (port 1), or
+    // the hub's adapter "aN" on its port N, led to the host's line N.
+    void Plug(const std::string& id = "adapter") {
+        std::string arguments;
+        if (id == "adapter") {
+            arguments = R"("driver":"usb-serial","bus":"xhci.0","port":"2","chardev":"ftdi")";
+        } else if (id == "hub") {
+            arguments = R"("driver":"usb-hub","bus":"xhci.0","port":"1")";
+        } else {
+            const std::string n = id.substr(1);
+            arguments = R"("driver":"usb-serial","bus":"xhci.0","port":"1.)" + n + R"(","chardev":"hub)" + n + "\"";
+        }
+        Qmp(R"({"execute":"device_add","arguments":{)" + arguments + R"(,"id":")" + id + R"("}})");
     }
 
 private:
@@ -489,25 +510,31 @@ private:
     }
     void NoteEvent(const std::string& line) {
         deleted_ = deleted_ || (line.find("\"DEVICE_DELETED\"") != std::string::npos &&
-                                line.find("\"device\": \"adapter\"") != std::string::npos);
+                                line.find("\"device\": \"" + deleting_ + "\"") != std::string::npos);
     }
 
-    static constexpr const char* kDeviceDel = R"({"execute":"device_del","arguments":{"id":"adapter"}})";
     pid_t pid_ = -1;
     SocketLines console_, qmp_;
+    std::string deleting_;
     bool deleted_ = false;
 };
 
 HostLine* adapter = nullptr;
 HostLine* uart = nullptr;
+// The lines of the class set's adapters, behind the hub's ports 1..8.
+constexpr int kHubPorts = 8;
+std::vector<std::unique_ptr<HostLine>>* hub = nullptr;
 Guest* guest = nullptr;
 
 // ktq51-flash on `device` with `options`, its output through a pipe (the
 // console is a terminal, and the progress would be redrawn in place there),
 // ending with its exit status.
-std::string FlashCommand(const std::string& device, const std::string& options = "") {
-    return "{ ktq51-flash --port " + device + " --yes " + options + (options.empty() ? "" : " ") + kGuestFile +
+std::string FlashWith(const std::string& arguments) {
+    return "{ ktq51-flash --yes " + arguments + " " + kGuestFile +
            " </dev/null; echo $? >/tmp/status; } 2>&1 | cat; (exit $(cat /tmp/status))";
+}
+std::string FlashCommand(const std::string& device, const std::string& options = "") {
+    return FlashWith("--port " + device + (options.empty() ? "" : " ") + options);
 }
 
 // The count the failure message gives ("Chyba pri odesílání" and then
@@ -810,6 +837,109 @@ TEST(Drivers, StalledCdcAcmLineLetsTheProgramGoAtOnce) {
                 std::chrono::duration<double>(interrupted).count());
 }
 
+// A class set: eight adapters behind a USB hub on the bus's port 1, so that
+// they are plugged in at 1-1.1 ... 1-1.8. Meanwhile the FTDI adapter of the
+// other steps and the gadget are taken away, so that --all finds just the
+// eight; they are back afterwards.
+class ClassSet {
+public:
+    ClassSet() {
+        guest->Unplug(nullptr);
+        EXPECT_EQ(guest->Run("rmmod g_serial && vanishes /dev/ttyACM0 && vanishes /dev/ttyUSB0", 60s).status, 0);
+        guest->Plug("hub");
+        for (int n = 1; n <= kHubPorts; ++n) guest->Plug("a" + std::to_string(n));
+        EXPECT_EQ(guest->Run("appears /dev/ttyUSB" + std::to_string(kHubPorts - 1), 60s).status, 0);
+    }
+    ~ClassSet() {
+        guest->Unplug(nullptr, "hub");
+        guest->Run("vanishes /dev/ttyUSB0 && insmod /lib/modules/g_serial.ko n_ports=2 && appears /dev/ttyACM1", 60s);
+        PlugBackIn();
+    }
+    static HostLine& Line(int n) { return *(*hub)[static_cast<std::size_t>(n - 1)]; }
+    // The report's row of the board at 1-1.n.
+    static std::string Row(const std::string& report, int n) {
+        std::istringstream rows(report);
+        for (std::string row; std::getline(rows, row);) {
+            if (row.find(",1-1." + std::to_string(n) + ",") != std::string::npos) return row;
+        }
+        return {};
+    }
+};
+
+// 9. --all programs the eight at once: each gets exactly the stream, in
+// about the time of one, and the report has a row for each, by its place.
+// Again with the adapter at 1-1.3 pulled out mid-run: only its row fails,
+// the other seven are exact, and the status says a transfer failed.
+TEST(Drivers, ClassSetProgramsEightAdaptersBehindAHubAtOnce) {
+    const ClassSet set;
+    for (const bool pull : {false, true}) {
+        // The line of 1-1.3 last: its terminal is full, so that its board
+        // takes a second or so once its transfer has begun.
+        for (const int n : {1, 2, 4, 5, 6, 7, 8, 3}) ClassSet::Line(n).Expect();
+        bool pulled = false;
+        std::optional<Clock::time_point> begun;
+        const auto start = Clock::now();
+        const Guest::Result r = guest->Run(
+            FlashWith("--all --report /tmp/set.csv"), 120s,
+            [&](const std::string& line) {
+                if (line.starts_with("1-1.3 (") && line.find("Odesílám") != std::string::npos) begun = Clock::now();
+            },
+            [&] {
+                if (pull && !pulled && begun && Clock::now() - *begun >= 100ms) {
+                    guest->Unplug(&ClassSet::Line(3), "a3");
+                    pulled = true;
+                }
+            });
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const std::string report = guest->Run("cat /tmp/set.csv; rm /tmp/set.csv", 60s).output;
+        EXPECT_EQ(r.status, pull ? 3 : 0) << r.output;
+        EXPECT_NE(r.output.find(pull ? "Naprogramováno 7 z 8 desek" : "Naprogramováno 8 z 8 desek"), std::string::npos)
+            << r.output;
+        for (int n = 1; n <= kHubPorts; ++n) {
+            const bool failing = pull && n == 3;
+            if (!failing) {
+                EXPECT_TRUE(ExactStreamArrived(ClassSet::Line(n))) << "1-1." << n;
+            }
+            EXPECT_NE(ClassSet::Row(report, n).find(failing ? ",failed," : ",ok,"), std::string::npos)
+                << "1-1." << n << ":\n" << report;
+        }
+        std::printf("   eight boards at once%s: status %d after %.1f s\n", pull ? ", 1-1.3 pulled out" : "", r.status,
+                    seconds);
+        if (pull) {
+            EXPECT_TRUE(pulled);
+            guest->Plug("a3");
+        }
+    }
+}
+
+// 10. --each 3 waits for adapters and programs each as it is plugged in:
+// three added one after another, each gets the stream exactly once, and
+// the program ends after the third.
+TEST(Drivers, EachProgramsAdaptersAsTheyArePluggedIn) {
+    const ClassSet set;
+    guest->Unplug(nullptr, "hub");
+    guest->Plug("hub");
+    ASSERT_EQ(guest->Run("vanishes /dev/ttyUSB0", 60s).status, 0);
+    ASSERT_EQ(guest->Run("ktq51-flash --each 3 --yes --report /tmp/each.csv " + std::string(kGuestFile) +
+                             " </dev/null >/tmp/each.out 2>&1 & echo $! >/tmp/each.pid; sleep 1",
+                         60s)
+                  .status,
+              0);
+    for (int n = 1; n <= 3; ++n) {
+        ClassSet::Line(n).Expect();
+        guest->Plug("a" + std::to_string(n));
+        EXPECT_TRUE(ExactStreamArrived(ClassSet::Line(n))) << "the adapter plugged in as number " << n;
+    }
+    const Guest::Result r = guest->Run("wait $(cat /tmp/each.pid); status=$?; cat /tmp/each.out; (exit $status)", 60s);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("Naprogramováno 3 z 3 desek"), std::string::npos) << r.output;
+    for (int n = 1; n <= 3; ++n) {
+        ClassSet::Line(n).WaitQuiet(500ms);
+        EXPECT_EQ(ClassSet::Line(n).Count(), kStreamBytes) << "1-1." << n << " was programmed more than once";
+    }
+    for (int n = 4; n <= kHubPorts; ++n) guest->Plug("a" + std::to_string(n));  // as the set's end expects them
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -832,9 +962,12 @@ int main(int argc, char** argv) {
     HostLine adapterLine, uartLine;
     adapter = &adapterLine;
     uart = &uartLine;
+    std::vector<std::unique_ptr<HostLine>> hubLines;
+    for (int n = 0; n < kHubPorts; ++n) hubLines.push_back(std::make_unique<HostLine>());
+    hub = &hubLines;
     const auto started = Clock::now();
     try {
-        Guest booted(adapterLine, uartLine);
+        Guest booted(adapterLine, uartLine, hubLines);
         guest = &booted;
         std::printf("guest up after %.1f s\n", std::chrono::duration<double>(Clock::now() - started).count());
         if (guest->Run(std::string("appears ") + kAdapter, 60s).status != 0) {
