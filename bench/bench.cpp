@@ -328,22 +328,7 @@ private:
         termios t = pty_.SlaveSettings();
         ::cfmakeraw(&t);
         pty_.SetSlaveSettings(t);
-        const int flags = ::fcntl(pty_.slave(), F_GETFL);
-        ::fcntl(pty_.slave(), F_SETFL, flags | O_NONBLOCK);
-        const std::vector<std::uint8_t> packet(64, 0x55);
-        std::size_t filled = 0;
-        for (int quiet = 0; quiet < 2;) {
-            const ssize_t n = ::write(pty_.slave(), packet.data(), packet.size());
-            if (n > 0) {
-                filled += static_cast<std::size_t>(n);
-                quiet = 0;
-                continue;
-            }
-            ++quiet;
-            std::this_thread::sleep_for(10ms);
-        }
-        ::fcntl(pty_.slave(), F_SETFL, flags);
-        return filled;
+        return FillTerminal(pty_.slave(), 0x55);
     }
     static double ThreadCpuSeconds() {
         timespec t{};

@@ -16,6 +16,28 @@
 #include <string>
 #include <vector>
 
+// Fills the terminal written through `fd` with `byte` until it takes
+// nothing more, twice, in small writes: a pseudo-terminal takes more in
+// small writes after a short while. Returns the bytes it took.
+inline std::size_t FillTerminal(int fd, std::uint8_t byte) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    const std::vector<std::uint8_t> packet(64, byte);
+    std::size_t filled = 0;
+    for (int quiet = 0; quiet < 2;) {
+        const ssize_t n = ::write(fd, packet.data(), packet.size());
+        if (n > 0) {
+            filled += static_cast<std::size_t>(n);
+            quiet = 0;
+            continue;
+        }
+        ++quiet;
+        ::poll(nullptr, 0, 10);
+    }
+    ::fcntl(fd, F_SETFL, flags);
+    return filled;
+}
+
 class PtyPair {
 public:
     PtyPair() {

@@ -50,6 +50,7 @@
 #include <vector>
 
 #include "line_checks.h"
+#include "pty_pair.h"
 #include "test_data.h"
 
 namespace {
@@ -131,23 +132,7 @@ public:
         pause_ = true;
         changed_.notify_all();
         changed_.wait(lock, [&] { return paused_; });
-        const int flags = ::fcntl(slave_, F_GETFL);
-        ::fcntl(slave_, F_SETFL, flags | O_NONBLOCK);
-        const std::vector<std::uint8_t> packet(64, kFillByte);
-        std::size_t filled = 0;
-        // A pseudo-terminal takes more in small writes after a short while:
-        // write until it takes nothing more, twice.
-        for (int quiet = 0; quiet < 2;) {
-            const ssize_t n = ::write(slave_, packet.data(), packet.size());
-            if (n > 0) {
-                filled += static_cast<std::size_t>(n);
-                quiet = 0;
-                continue;
-            }
-            ++quiet;
-            std::this_thread::sleep_for(10ms);
-        }
-        ::fcntl(slave_, F_SETFL, flags);
+        const std::size_t filled = FillTerminal(slave_, kFillByte);
         toDrop_ = filled;
         taken_ = 0;
         data_.clear();
