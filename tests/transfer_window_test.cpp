@@ -7,12 +7,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QTest>
 #include <cstdlib>
 #include <iostream>
 #include <algorithm>
-#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -347,8 +347,8 @@ TEST_F(ProgramTest, ClassSetProgramsEveryBoardAtOnceAndRetriesOnlyTheFailedOne) 
     form.ComHandle.Timeouts().WriteTotalTimeoutConstant = 300;
     MemImage[0x3042] = 0x42;
     const std::vector<std::uint8_t> expected = Stream(MemImage);
-    const std::string report = testing::TempDir() + "ktq51-class-set.csv";
-    std::filesystem::remove(report);
+    const QTemporaryDir folder;
+    const std::string report = folder.filePath(QStringLiteral("class-set.csv")).toStdString();
     FarEnd& com1 = TestLine(1);
     FarEnd& com2 = TestLine(2);
     FarEnd& adapter = OtherLine();
