@@ -96,7 +96,7 @@ std::vector<ClassSetDialog::Row> ClassSetDialog::ListRows() const {
         rows.push_back({port, found != nullptr ? std::optional<PortInfo>(*found) : std::nullopt});
     }
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        if (!behindCom[i]) rows.push_back({PortName::Device(ports[i].device), ports[i]});
+        if (!behindCom[i] && ports[i].HasPort()) rows.push_back({PortName::Device(ports[i].device), ports[i]});
     }
     // Checked: every USB adapter, and the window's own port.
     for (Row& row : rows) {

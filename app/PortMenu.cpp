@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "QtText.h"
+#include "adapter_rules.h"
 #include "messages.h"
 
 PortMenu::PortMenu(QMenu& menu, const PortConnection& inUse, PortLister lister, Choice chosen)
@@ -43,13 +44,14 @@ void PortMenu::Refresh() {
         behindComItem.push_back(false);
     }
 
-    for (QAction* item : otherItems_) delete item;
+    for (QAction* item : otherItems_ + withoutPort_) delete item;
     otherItems_.clear();
+    withoutPort_.clear();
     otherPorts_.clear();
     delete separator_;
     separator_ = nullptr;
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        if (behindComItem[i]) continue;
+        if (behindComItem[i] || !ports[i].HasPort()) continue;
         if (separator_ == nullptr) separator_ = menu_.addSeparator();
         const PortInfo& port = ports[i];
         QAction* item = menu_.addAction(Q(PortLabel(port)));
@@ -58,6 +60,16 @@ void PortMenu::Refresh() {
                 [this, port] { chosen_(PortName::Device(port.device), std::optional<PortInfo>(port)); });
         otherItems_.append(item);
         otherPorts_.push_back(port);
+    }
+    // Adapters without a port: greyed, with why as their tooltip.
+    for (const PortInfo& adapter : ports) {
+        if (adapter.HasPort()) continue;
+        if (separator_ == nullptr) separator_ = menu_.addSeparator();
+        const AdapterDiagnosis diagnosis = DiagnoseAdapter(adapter);
+        QAction* item = menu_.addAction(Q(AdapterName(adapter) + ": " + diagnosis.reason));
+        item->setToolTip(Q(diagnosis.fix));
+        item->setEnabled(false);
+        withoutPort_.append(item);
     }
     MarkInUse();
 }

@@ -38,6 +38,8 @@ public:
     QAction* ComItem(int number) const { return comItems_.at(static_cast<std::size_t>(number - 1)); }
     // The other ports' items, as the menu last showed them.
     const QList<QAction*>& OtherItems() const { return otherItems_; }
+    // The greyed items of adapters without a port.
+    const QList<QAction*>& AdaptersWithoutPort() const { return withoutPort_; }
 
     // Greys the item of the port in use, and only that one.
     void MarkInUse();
@@ -53,5 +55,6 @@ private:
     std::array<QAction*, kMenuPorts> comItems_{};
     QAction* separator_ = nullptr;
     QList<QAction*> otherItems_;
+    QList<QAction*> withoutPort_;  // greyed: adapters without a port
     std::vector<PortInfo> otherPorts_;  // what otherItems_ stand for, in the same order
 };

@@ -16,12 +16,15 @@
 #include <optional>
 
 #include "ClassSetDialog.h"
+#include "DiagnosisDialog.h"
 #include "GridModel.h"
 #include "QtText.h"
 #include "grid_layout.h"
 #include "hexfile.h"
 #include "memimage.h"
+#include "diagnosis.h"
 #include "messages.h"
+#include "system_info.h"
 #include "transfer.h"
 
 TForm1* Form1 = nullptr;
@@ -65,6 +68,8 @@ void TForm1::RunCommand(const std::function<void()>& command) {
 }
 
 ModalResult TForm1::ShowMessageBox(const QString& text, MsgKind kind, MsgButtons buttons) {
+    // An error or a warning, not a question, is kept for the diagnosis.
+    if (kind != MsgKind::Information && !(buttons & mbNo)) lastError_ = text;
     return toolkit_.MessageDlg(this, text, kind, buttons);
 }
 
@@ -81,7 +86,7 @@ void TForm1::Fatal(const QString& text, MsgKind kind) {
     if (starting_) {
         const std::vector<PortInfo> ports = listPorts_();
         const auto adapter = std::find_if(ports.begin(), ports.end(), [this](const PortInfo& port) {
-            return port.usb && FindPort({port}, ComHandle.Port().Device()) == nullptr;
+            return port.usb && port.HasPort() && FindPort({port}, ComHandle.Port().Device()) == nullptr;
         });
         if (adapter != ports.end()) {
             const QString offer = text + '\n' + Q(UseAdapterInstead(*adapter));
@@ -232,6 +237,11 @@ void TForm1::Programuj1Click() {
 void TForm1::Programujvechnydesky1Click() {
     ClassSetDialog dialog(this, toolkit_, listPorts_, ComHandle, loadedFile_);
     connect(&dialog, &ClassSetDialog::RunningChanged, this, [this](bool running) { transferring_ = running; });
+    toolkit_.ExecDialog(dialog);
+}
+
+void TForm1::Diagnostika1Click() {
+    DiagnosisDialog dialog(this, Q(DiagnosisText(KTQ_VERSION, SystemDescription(), listPorts_(), lastError_.toStdString())));
     toolkit_.ExecDialog(dialog);
 }
 

@@ -63,6 +63,7 @@ public:
     QAction* port1;
     QMenu* Npovda1;
     QAction* Vytvoil1;
+    QAction* Diagnostika1;
     QTableView* SData;
     GridModel* SDataCells;
     QLabel* Informace;
@@ -92,6 +93,7 @@ public slots:
     void Programuj1Click();
     void Programujvechnydesky1Click();
     void Vytvoil1Click();
+    void Diagnostika1Click();
 
 protected:
     bool event(QEvent* event) override;
@@ -126,6 +128,7 @@ private:
     bool starting_ = false;      // Init is opening COM1
     QString lastFolder_;         // of the last file opened or dropped in this run
     std::string loadedFile_;     // the file the image holds, for the report
+    QString lastError_;          // of the last error or warning box, for the diagnosis
     bool transferring_ = false;  // the window must not close mid-transfer
     bool frameFitted_ = false;
 };

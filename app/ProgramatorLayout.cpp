@@ -97,6 +97,7 @@ void TForm1::BuildMenu() {
     Npovda1 = MainMenu1->addMenu(Q(text::kMenuNapoveda));
     Npovda1->setObjectName("Npovda1");
     Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", Q(text::kMenuVytvoril), &TForm1::Vytvoil1Click);
+    Diagnostika1 = AddCommand(Npovda1, "Diagnostika1", Q(text::kMenuDiagnostika), &TForm1::Diagnostika1Click);
 }
 
 void TForm1::BuildControls() {

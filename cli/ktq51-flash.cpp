@@ -27,6 +27,7 @@
 
 #include "board_set.h"
 #include "console.h"
+#include "diagnosis.h"
 #include "flash_texts.h"
 #include "hexfile.h"
 #include "memimage.h"
@@ -35,6 +36,7 @@
 #include "port_list.h"
 #include "report.h"
 #include "sha256.h"
+#include "system_info.h"
 #include "transfer.h"
 
 namespace {
@@ -54,6 +56,7 @@ struct Options {
     bool all = false;                 // --all: every USB adapter
     std::optional<std::size_t> each;  // --each [N]: adapters as they come, N of them (0: no end)
     bool yes = false;
+    bool verbose = false;  // --list --verbose: the whole diagnosis
     std::optional<std::chrono::milliseconds> timeout;
     std::string report;
     std::string streamOut;
@@ -99,7 +102,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             return o;
         } else if (a == "--list") {
             o.mode = Mode::List;
-            return o;
+        } else if (a == "--verbose" || a == "-v") {
+            o.verbose = true;
         } else if (a == "--yes" || a == "-y") {
             o.yes = true;
         } else if (a == "--check") {
@@ -147,6 +151,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             files.push_back(a);
         }
     }
+    if (o.mode == Mode::List) return o;
     if (o.each && (o.all || !o.ports.empty())) {
         error = text::kEachAlone;
         return std::nullopt;
@@ -256,8 +261,14 @@ bool Confirmed(const std::string& question) {
     return answer == "a" || answer == "A" || answer == "ano" || answer == "Ano";
 }
 
-int List() {
-    for (const PortInfo& port : ListPorts()) std::printf("%s\n", PortListLine(port).c_str());
+int List(bool verbose) {
+    const std::vector<PortInfo> ports = ListPorts();
+    if (verbose) {
+        // The command line keeps no errors of earlier runs.
+        std::fputs(DiagnosisText(KTQ_VERSION, SystemDescription(), ports, "").c_str(), stdout);
+        return kDone;
+    }
+    for (const PortInfo& port : ports) std::printf("%s\n", PortListLine(port).c_str());
     return kDone;
 }
 
@@ -266,12 +277,13 @@ int List() {
 // ports.
 std::optional<PortName> OnlyAdapter() {
     const std::vector<PortInfo> ports = ListPorts();
-    const auto usbPorts = static_cast<std::size_t>(std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.usb; }));
+    const auto usbPorts = static_cast<std::size_t>(
+        std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.usb && p.HasPort(); }));
     const std::size_t adapters = CountAdapters(ports);
     if (usbPorts == 1) return PortName::Device(ports.front().device);  // adapters come first
-    const std::string why = adapters == 0   ? std::string(text::kNoAdapter)
-                            : adapters == 1 ? OneAdapterWithSeveralPorts(usbPorts)
-                                            : std::string(text::kSeveralAdapters);
+    std::string why = adapters == 0   ? NoAdapterMessage(ports)
+                      : adapters == 1 ? OneAdapterWithSeveralPorts(usbPorts)
+                                      : std::string(text::kSeveralAdapters);
     std::fprintf(stderr, "%s\n", why.c_str());
     for (const PortInfo& port : ports) std::fprintf(stderr, "%s\n", PortListLine(port).c_str());
     return std::nullopt;
@@ -477,10 +489,10 @@ int ProgramSet(const Options& o, const ImageCells& image) {
     }
     if (o.all) {
         for (const PortInfo& port : ports) {
-            if (port.usb) add(PortName::Device(port.device));
+            if (port.usb && port.HasPort()) add(PortName::Device(port.device));
         }
         if (lines.Boards().empty()) {
-            std::fprintf(stderr, "%s\n", std::string(text::kNoAdapter).c_str());
+            std::fprintf(stderr, "%s\n", NoAdapterMessage(ports).c_str());
             return kPortFailed;
         }
     }
@@ -513,14 +525,14 @@ int ProgramEach(const Options& o, const ImageCells& image) {
     std::size_t started = 0;
     std::vector<std::string> present;
     for (const PortInfo& port : ListPorts()) {
-        if (port.usb) present.push_back(port.device);
+        if (port.usb && port.HasPort()) present.push_back(port.device);
     }
     const std::size_t wanted = *o.each;
     while (wanted == 0 || started < wanted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         std::vector<std::string> now;
         for (const PortInfo& port : ListPorts()) {
-            if (!port.usb) continue;
+            if (!port.usb || !port.HasPort()) continue;
             now.push_back(port.device);
             if (std::find(present.begin(), present.end(), port.device) != present.end()) continue;
             if (wanted != 0 && started >= wanted) continue;
@@ -552,7 +564,7 @@ int main(int argc, char** argv) {
             std::puts("ktq51-flash (Programator KTQ-51) verze " KTQ_VERSION);
             return kDone;
         case Mode::List:
-            return List();
+            return List(options->verbose);
         default:
             break;
     }

@@ -1,5 +1,7 @@
 #include "flash_texts.h"
 
+#include "adapter_rules.h"
+
 #include "messages.h"
 #include "transfer.h"
 
@@ -51,6 +53,16 @@ std::string EmptyWindowMessage(const std::string& file, const HexSummary& s) {
     return message + "\nPrázdné okno (vymazání desky) pošle volba --erase.";
 }
 
+std::string NoAdapterMessage(const std::vector<PortInfo>& ports) {
+    std::string message;
+    for (const PortInfo& port : ports) {
+        if (port.HasPort()) continue;
+        if (!message.empty()) message += '\n';
+        message += AdapterWithoutPortMessage(port);
+    }
+    return message.empty() ? std::string(text::kNoAdapter) : message;
+}
+
 std::string OneAdapterWithSeveralPorts(std::size_t ports) {
     return "Připojen je jeden převodník USB, který má " + std::to_string(ports) + (ports < 5 ? " porty" : " portů") +
            ": vyberte jeden z nich volbou --port.";
@@ -61,7 +73,12 @@ std::string PortListLine(const PortInfo& port) {
     std::string line;
     for (const std::string* field :
          {&port.name, &description, &port.vidPid, &port.serial, &port.stableName, &port.location}) {
-        line += (line.empty() ? "" : "\t") + (field->empty() ? std::string("-") : *field);
+        if (!line.empty()) line += '\t';
+        line += field->empty() ? std::string("-") : *field;
+    }
+    if (!port.HasPort()) {
+        const AdapterDiagnosis diagnosis = DiagnoseAdapter(port);
+        line += "\tje připojen, ale " + diagnosis.reason + ". " + diagnosis.fix;
     }
     return line;
 }

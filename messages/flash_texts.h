@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hexfile.h"
 #include "port_list.h"
@@ -33,6 +34,8 @@ inline constexpr std::string_view kFlashUsage =
     "  --report F        připsat do souboru F řádek CSV za každou desku\n"
     "  --list            vypsat sériové porty počítače: název, popis, VID:PID,\n"
     "                    sériové číslo, stálý název, umístění; nic se neotevře\n"
+    "  --list --verbose  celá diagnostika ke zkopírování: verze, systém, porty,\n"
+    "                    převodníky bez portu a proč\n"
     "  --yes             neptat se před odesláním\n"
     "  --timeout S       nejdelší doba přenosu v sekundách, nejméně 9, např. 20 nebo 12,5\n"
     "                    (jinak 163,85 s)\n"
@@ -83,11 +86,16 @@ std::string CannotWrite(const std::string& file);
 // data lies, the likely cause, and how to erase the board on purpose.
 std::string EmptyWindowMessage(const std::string& file, const HexSummary& summary);
 
+// Why --port auto or --all takes no port when no USB adapter has one: that
+// none is plugged in, or what is wrong with each that is.
+std::string NoAdapterMessage(const std::vector<PortInfo>& ports);
+
 // Why --port auto takes no port when the only adapter has `ports` of them.
 std::string OneAdapterWithSeveralPorts(std::size_t ports);
 
 // One line of --list: name, description, VID:PID, serial number, stable
-// name and location, separated by tabs, "-" where there is none.
+// name and location, separated by tabs, "-" where there is none; for an
+// adapter without a port, why and what to do, in a seventh column.
 std::string PortListLine(const PortInfo& port);
 
 // What --check reports of a file that loaded: its records, where its data

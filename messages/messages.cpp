@@ -91,12 +91,14 @@ std::string ConversionMessage(const ConversionError& error) {
 
 std::string PortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports) {
     switch (cause) {
-        case PortCause::InUse:
-            return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
         case PortCause::Gone:
             return "Zařízení zmizelo: zkontrolujte kabel a připojte převodník znovu.";
+        case PortCause::Refused:
+            return "Ovladač převodníku port odmítl otevřít: odpojte převodník a připojte ho znovu; když to nepomůže, "
+                   "jde nejspíš o napodobeninu čipu, kterou ovladač neumí, a pomůže jen jiný převodník.";
         case PortCause::TimedOut:
             return "Linka data nepřijímá: zkontrolujte, že je deska zapnutá a připojená.";
+        case PortCause::InUse:
         case PortCause::NoDevice:
         case PortCause::NoHardware:
         case PortCause::NoPermission:
@@ -143,7 +145,10 @@ std::string PortOpenMessage(const OpenResult& r, const PortName& port, const std
     const std::string device = r.device.empty() ? port.Name() : r.device;
     std::string message = r.failure == PortFailure::LineError ? "Chyba linky\n" : "COM nelze otevřít\n";
     message += device + ": " + OpenReason(r);
-    if (const std::string advice = PortAdvice(r.cause, port, ports); !advice.empty()) message += '\n' + advice;
+    const std::string advice = r.holder.empty() ? PortAdvice(r.cause, port, ports)
+                                                : "Port " + device + " má otevřený program " + r.holder +
+                                                      ": ukončete ho a zkuste to znovu.";
+    if (!advice.empty()) message += '\n' + advice;
     return message;
 }
 

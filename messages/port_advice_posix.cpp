@@ -2,18 +2,26 @@
 #include <cstdlib>
 #include <vector>
 
+#include "adapter_rules.h"
 #include "messages.h"
 
 namespace {
 
 // The serial devices the machine has, by their stable names where they
-// have one, USB adapters first; and the first adapter, if any.
+// have one, USB adapters first; then what is wrong with each adapter that
+// has no port.
 std::string Listed(const std::vector<PortInfo>& ports) {
-    std::string list;
+    std::string list, withoutPort;
     for (const PortInfo& port : ports) {
-        list += (list.empty() ? "" : ", ") + (port.stableName.empty() ? port.name : port.stableName);
+        if (!port.HasPort()) {
+            withoutPort += ' ';
+            withoutPort += AdapterWithoutPortMessage(port);
+            continue;
+        }
+        if (!list.empty()) list += ", ";
+        list += port.stableName.empty() ? port.name : port.stableName;
     }
-    return "Sériová zařízení tohoto počítače: " + (list.empty() ? std::string("žádné") : list) + ".";
+    return "Sériová zařízení tohoto počítače: " + (list.empty() ? std::string("žádné") : list) + "." + withoutPort;
 }
 
 std::string UserName() {
@@ -35,13 +43,15 @@ std::string PlatformPortAdvice(PortCause cause, const PortName& port, const std:
             // A device named directly is chosen by its name, not by a variable.
             if (!port.IsMenuPort()) return Listed(ports);
             const std::string variable = port.Variable();
-            if (ports.empty() || !ports.front().usb) {
+            if (ports.empty() || !ports.front().usb || !ports.front().HasPort()) {
                 return Listed(ports) + " Připojte převodník a vyberte ho proměnnou " + variable + ".";
             }
             const PortInfo& adapter = ports.front();
             return Listed(ports) + " Port vyberete proměnnou " + variable + ", např. " + variable + "=" +
                    (adapter.stableName.empty() ? adapter.name : adapter.stableName) + ".";
         }
+        case PortCause::InUse:
+            return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
         default:
             break;
     }

@@ -6,7 +6,9 @@
 # the guest has cdc_acm, and a USB device of its own to drive it: dummy_hcd
 # (a USB host and device controller in one) with the g_serial gadget, two
 # ports, whose far ends (/dev/ttyGS0, /dev/ttyGS1) are in the guest too.
-# Built once into a cache outside the source tree and reused:
+# A second dummy controller takes a configfs gadget whose VID:PID the checks
+# choose, so that the drivers ch341, pl2303 and cp210x meet a device they
+# refuse. Built once into a cache outside the source tree and reused:
 #
 #   ${XDG_CACHE_HOME:-$HOME/.cache}/ktq51/guest-<kernel release>-<key>
 #
@@ -30,8 +32,8 @@ version=$(apt-cache policy "$package" | awk '$1 == "Candidate:" {print $2}')
 release=${package#linux-image-}
 # And what they depend on; the 8250 driver is built in. usb_f_acm goes
 # before g_serial, which would otherwise ask modprobe for it by name.
-modules=(xhci_pci ftdi_sio cdc_acm dummy_hcd usb_f_acm g_serial)
-declare -A parameters=([g_serial]="n_ports=2")
+modules=(xhci_pci ftdi_sio cdc_acm ch341 pl2303 cp210x dummy_hcd usb_f_acm usb_f_serial g_serial)
+declare -A parameters=([g_serial]="n_ports=2" [dummy_hcd]="num=2")
 
 key=$(printf '%s\n' "$package" "$version" "$(dpkg-query -W -f='${Version}' busybox-static)" "${modules[@]}" \
               "${parameters[@]}" |

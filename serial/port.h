@@ -79,6 +79,7 @@ enum class PortCause {
     NoPermission,  // the user may not open it
     InUse,         // another program holds it
     Gone,          // the device vanished (unplugged) after it was open
+    Refused,       // the adapter's driver refused to open it (a chip it cannot drive)
     TimedOut,      // the line took no more within the limit
 };
 
@@ -88,6 +89,7 @@ struct OpenResult {
     std::string device;   // what was opened
     std::string reason;   // the system's text for a failure, where it has one
     std::string setting;  // a line setting that did not take, by its name
+    std::string holder = {};  // another program that has the port open: "cat (PID 1234)"
     // On success: the open port, its line settings as set, and its time-outs.
     PortHandle handle = {};
     std::shared_ptr<const CommStateRecord> state = {};
@@ -98,8 +100,18 @@ struct OpenResult {
 // Opens `port` for exclusive reading and writing without waiting for a
 // carrier, and configures it: 19200 baud, 8 data bits, no parity, one stop
 // bit, every byte passed unchanged, flow control as found. The settings are
-// read back, and one that did not take is a line error naming it.
+// read back, and one that did not take is a line error naming it. A port
+// that another program has open too is refused, naming that program where
+// the system tells (OtherHolder): the board's stream never shares its line.
 OpenResult OpenPort(const PortName& port);
+
+// Another program that has `device` open, as "cat (PID 1234)"; empty when
+// none can be seen. On Linux from /proc: a user sees only their own
+// processes there (a terminal, a second copy, a serial monitor: the usual
+// holders), root all of them; a pseudo-terminal is not asked, as the
+// program that made it holds it by design. On Windows the exclusive open
+// refuses a second program itself, and this says nothing.
+std::string OtherHolder(const std::string& device);
 
 struct WriteResult {
     std::size_t written = 0;              // bytes known to have left through the port

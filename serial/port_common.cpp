@@ -29,6 +29,12 @@ OpenResult OpenPort(const PortName& port) {
     auto settings = std::make_shared<CommStateRecord>();
     OpenResult result = OpenDevice(device, opened, *settings);
     result.device = device;
+    if (result.ok()) result.holder = OtherHolder(device);
+    if (!result.holder.empty()) {
+        result.failure = PortFailure::CannotOpen;
+        result.cause = PortCause::InUse;
+        return result;  // `opened` closes: the port is not ours to send on
+    }
     if (result.ok()) {
         result.handle = std::move(opened);
         result.state = std::move(settings);

@@ -38,8 +38,16 @@ OpenResult PortConnection::SwitchTo(const PortName& port, std::optional<PortInfo
 
 OpenResult PortConnection::EnsureOpen() {
     if (handle_.IsOpen()) {
+        // Open since an earlier command: a program that has opened the port
+        // meanwhile (root passes the exclusive mode) is found now, before
+        // anything is sent.
         OpenResult open;
         open.device = port_.Device();
+        open.holder = OtherHolder(open.device);
+        if (!open.holder.empty()) {
+            open.failure = PortFailure::CannotOpen;
+            open.cause = PortCause::InUse;
+        }
         return open;
     }
     OpenResult opened = OpenPort(port_);

@@ -31,7 +31,7 @@ public:
     OpenResult SwitchTo(const PortName& port, std::optional<PortInfo> chosenBy = std::nullopt);
 
     // Opens the port in use again when it is not open (after a failure or an
-    // unplug); ok at once when it is.
+    // unplug); when it is, ok unless another program has opened it too.
     OpenResult EnsureOpen();
 
     // Lets go of the port when its device has gone, as an unplugged adapter

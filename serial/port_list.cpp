@@ -45,7 +45,7 @@ bool NaturalLess(const std::string& a, const std::string& b) {
 void NameInterfaces(std::vector<PortInfo>& ports) {
     std::map<std::string, std::vector<PortInfo*>> byAdapter;
     for (PortInfo& port : ports) {
-        if (port.usb && !port.adapter.empty()) byAdapter[port.adapter].push_back(&port);
+        if (port.usb && port.HasPort() && !port.adapter.empty()) byAdapter[port.adapter].push_back(&port);
     }
     for (PortInfo& port : ports) {
         const auto it = byAdapter.find(port.adapter);
@@ -67,11 +67,25 @@ void NameInterfaces(std::vector<PortInfo>& ports) {
     }
 }
 
+bool KnownSerialChip(const std::string& vidPid) {
+    // The USB IDs that the Linux drivers ftdi_sio, ch341, cp210x and pl2303
+    // and their Windows counterparts serve for the chips of common adapters
+    // and boards; 0403:0000 is an FTDI clone whose ID a Windows driver
+    // erased.
+    static const std::set<std::string> known = {
+        "0403:6001", "0403:6010", "0403:6011", "0403:6014", "0403:6015", "0403:0000",
+        "1a86:7523", "1a86:7522", "1a86:5523", "1a86:55d2", "1a86:55d3", "1a86:55d4", "1a86:55d5",
+        "10c4:ea60", "10c4:ea61", "10c4:ea63", "10c4:ea70", "10c4:ea71", "10c4:ea80",
+        "067b:2303", "067b:2304", "067b:23a3", "067b:23b3", "067b:23c3", "067b:23d3", "067b:23e3", "067b:23f3",
+    };
+    return known.contains(vidPid);
+}
+
 std::size_t CountAdapters(const std::vector<PortInfo>& ports) {
     std::set<std::string> adapters;
     std::size_t withoutIdentity = 0;
     for (const PortInfo& port : ports) {
-        if (!port.usb) continue;
+        if (!port.usb || !port.HasPort()) continue;
         if (port.adapter.empty()) {
             ++withoutIdentity;
         } else {

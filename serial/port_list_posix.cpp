@@ -3,11 +3,17 @@
 // built-in UARTs that have no hardware behind them. A USB adapter is
 // recognised by the USB device among its parents, which gives its vendor
 // and product, strings and serial number; the USB interface between them
-// tells the ports of an adapter with several apart. Nothing is opened.
+// tells the ports of an adapter with several apart. A USB device that looks
+// like a serial adapter but has no tty is listed too, with what sysfs and
+// /proc tell of why. Nothing is opened.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <set>
 #include <system_error>
 
 #include "port_list.h"
@@ -65,9 +71,96 @@ std::map<std::string, std::string> StableNames(const fs::path& dev) {
     return names;
 }
 
+// The name of the driver a sysfs device is bound to, or empty.
+std::string DriverOf(const fs::path& device) {
+    std::error_code error;
+    const fs::path driver = fs::read_symlink(device / "driver", error);
+    return error ? std::string() : driver.filename().string();
+}
+
+// The Linux driver that serves a chip, by its vendor: FTDI, WCH, Silicon
+// Labs, Prolific; a CDC-ACM interface is cdc_acm's.
+std::string WantedDriver(const std::string& vidPid, bool cdcAcm) {
+    if (vidPid.starts_with("0403:")) return "ftdi_sio";
+    if (vidPid.starts_with("1a86:")) return "ch341";
+    if (vidPid.starts_with("10c4:")) return "cp210x";
+    if (vidPid.starts_with("067b:")) return "pl2303";
+    return cdcAcm ? "cdc_acm" : std::string();
+}
+
+// The USB devices of `sys` that look like serial adapters but whose names
+// are not in `withPort` (the USB devices that have a port), each with why
+// it may have none: the driver its interfaces are bound to instead, the one
+// that should serve it and whether that one is loaded, and the program that
+// holds it through usbfs.
+std::vector<PortInfo> AdaptersWithoutPort(const fs::path& sys, const fs::path& proc,
+                                          const std::set<std::string>& withPort) {
+    std::vector<PortInfo> found;
+    std::error_code error;
+    const fs::path usb = sys / "bus" / "usb" / "devices";
+    for (const auto& entry : fs::directory_iterator(usb, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(':') != std::string::npos || name.starts_with("usb") || withPort.contains(name)) continue;
+        if (!fs::exists(entry.path() / "idVendor", error)) continue;
+        const std::string vidPid = Attribute(entry.path() / "idVendor") + ":" + Attribute(entry.path() / "idProduct");
+        bool cdcAcm = false;
+        std::string bound;
+        for (const auto& interface : fs::directory_iterator(usb, error)) {
+            const std::string id = interface.path().filename().string();
+            if (!id.starts_with(name + ":")) continue;
+            cdcAcm = cdcAcm || (Attribute(interface.path() / "bInterfaceClass") == "02" &&
+                                Attribute(interface.path() / "bInterfaceSubClass") == "02");
+            if (const std::string driver = DriverOf(interface.path()); bound.empty()) bound = driver;
+        }
+        if (!KnownSerialChip(vidPid) && !cdcAcm) continue;
+        PortInfo adapter;
+        adapter.usb = true;
+        adapter.vidPid = vidPid;
+        adapter.description = Attribute(entry.path() / "product");
+        adapter.manufacturer = Attribute(entry.path() / "manufacturer");
+        adapter.serial = Attribute(entry.path() / "serial");
+        adapter.revision = Attribute(entry.path() / "bcdDevice");
+        adapter.adapter = adapter.location = name;
+        adapter.driver = bound;
+        adapter.trouble.boundDriver = bound;
+        adapter.trouble.wantedDriver = WantedDriver(vidPid, cdcAcm);
+        adapter.trouble.wantedLoaded = !adapter.trouble.wantedDriver.empty() &&
+                                       fs::exists(sys / "bus" / "usb" / "drivers" / adapter.trouble.wantedDriver, error);
+        if (bound == "usbfs") {
+            // A program holds it through /dev/bus/usb/BBB/DDD (libusb).
+            char node[32];
+            std::snprintf(node, sizeof node, "/dev/bus/usb/%03d/%03d", std::atoi(Attribute(entry.path() / "busnum").c_str()),
+                          std::atoi(Attribute(entry.path() / "devnum").c_str()));
+            const std::vector<std::string> holders = ProcessesHolding(node, proc);
+            if (!holders.empty()) adapter.trouble.holder = holders.front();
+        }
+        found.push_back(std::move(adapter));
+    }
+    std::sort(found.begin(), found.end(), [](const PortInfo& a, const PortInfo& b) { return a.location < b.location; });
+    return found;
+}
+
 }  // namespace
 
-std::vector<PortInfo> ListPortsUnder(const fs::path& sys, const fs::path& dev) {
+std::vector<std::string> ProcessesHolding(const fs::path& device, const fs::path& proc) {
+    std::vector<std::string> holders;
+    const std::string self = std::to_string(::getpid());
+    std::error_code error;
+    for (const auto& process : fs::directory_iterator(proc, error)) {
+        const std::string pid = process.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+        std::error_code unreadable;  // another user's process: nothing can be said of it
+        for (const auto& fd : fs::directory_iterator(process.path() / "fd", unreadable)) {
+            std::error_code gone;
+            if (fs::read_symlink(fd.path(), gone) != device) continue;
+            holders.push_back(Attribute(process.path() / "comm") + " (PID " + pid + ")");
+            break;
+        }
+    }
+    return holders;
+}
+
+std::vector<PortInfo> ListPortsUnder(const fs::path& sys, const fs::path& dev, const fs::path& proc) {
     std::vector<PortInfo> ports;
     const std::map<std::string, std::string> stable = StableNames(dev);
     const fs::path devices = fs::weakly_canonical(sys / "devices");
@@ -87,17 +180,25 @@ std::vector<PortInfo> ListPortsUnder(const fs::path& sys, const fs::path& dev) {
             port.vidPid = Attribute(usb.device / "idVendor") + ":" + Attribute(usb.device / "idProduct");
             port.serial = Attribute(usb.device / "serial");
             port.adapter = port.location = usb.device.filename().string();
+            port.revision = Attribute(usb.device / "bcdDevice");
             if (!usb.interface.empty()) {
                 port.interfaceName = Attribute(usb.interface / "interface");
                 port.interfaceNumber = HexNumber(Attribute(usb.interface / "bInterfaceNumber"));
+                port.driver = DriverOf(usb.interface);
             }
         } else {
             port.builtIn = true;
+            port.driver = DriverOf(device);
         }
         ports.push_back(std::move(port));
     }
     NameInterfaces(ports);
     std::sort(ports.begin(), ports.end(), ListedBefore);
+    std::set<std::string> withPort;
+    for (const PortInfo& port : ports) {
+        if (port.usb) withPort.insert(port.adapter);
+    }
+    for (PortInfo& adapter : AdaptersWithoutPort(sys, proc, withPort)) ports.push_back(std::move(adapter));
     return ports;
 }
 

@@ -5,7 +5,10 @@
 // vendor and product (from the hardware ID), serial number (from the
 // instance ID), the USB device it belongs to and, for an adapter with
 // several ports, its interface. Ports that only the registry's SERIALCOMM
-// map names (virtual pairs, Bluetooth) are added by name. Nothing is opened.
+// map names (virtual pairs, Bluetooth) are added by name. Last, the present
+// USB devices that look like serial adapters but have no port, with
+// Device Manager's problem code and the driver installed for them. Nothing
+// is opened.
 #include <windows.h>  // before the other system headers, which build on it
 
 #include <cfgmgr32.h>
@@ -47,6 +50,34 @@ std::wstring BusReportedDescription(HDEVINFO set, SP_DEVINFO_DATA& device) {
         return {};
     }
     return buffer;
+}
+
+// A text device property by its key (the driver's provider or version), or
+// empty.
+std::wstring KeyedProperty(HDEVINFO set, SP_DEVINFO_DATA& device, const DEVPROPKEY& key) {
+    wchar_t buffer[512] = {};
+    DEVPROPTYPE type = 0;
+    // Returns TRUE upon success, FALSE upon failure (no such property).
+    if (!::SetupDiGetDevicePropertyW(set, &device, &key, &type, reinterpret_cast<BYTE*>(buffer),
+                                     sizeof buffer - sizeof(wchar_t), nullptr, 0) ||
+        type != DEVPROP_TYPE_STRING) {
+        return {};
+    }
+    return buffer;
+}
+
+// Device Manager's problem code of a device node, or 0.
+int ProblemOf(DEVINST node) {
+    ULONG status = 0, problem = 0;
+    // Returns CR_SUCCESS upon success.
+    if (::CM_Get_DevNode_Status(&status, &problem, node, 0) != CR_SUCCESS) return 0;
+    return (status & DN_HAS_PROBLEM) != 0 ? static_cast<int>(problem) : 0;
+}
+
+// REV_0300 of a hardware ID -> "0300".
+std::string RevisionOf(const std::string& hardwareId) {
+    const std::size_t at = hardwareId.find("REV_");
+    return at == std::string::npos ? std::string() : hardwareId.substr(at + 4, 4);
 }
 
 // The value PortName of the device's own registry key: COM7.
@@ -154,7 +185,10 @@ void ListClass(const GUID& deviceClass, std::vector<PortInfo>& ports) {
         port.description = WithoutPortName(Utf8FromWide(Property(set, device, SPDRP_FRIENDLYNAME)), name);
         port.manufacturer = Utf8FromWide(Property(set, device, SPDRP_MFG));
         const std::string instance = InstanceId(device.DevInst);
-        UsbDetails(Utf8FromWide(Property(set, device, SPDRP_HARDWAREID)), instance, port);
+        const std::string hardwareId = Utf8FromWide(Property(set, device, SPDRP_HARDWAREID));
+        UsbDetails(hardwareId, instance, port);
+        port.driver = Utf8FromWide(Property(set, device, SPDRP_SERVICE));
+        port.revision = RevisionOf(hardwareId);
         if (DEVINST usbDevice = 0; port.usb && UsbDeviceOf(device.DevInst, usbDevice)) {
             port.adapter = InstanceId(usbDevice);
             port.location = LocationOf(usbDevice);
@@ -168,6 +202,50 @@ void ListClass(const GUID& deviceClass, std::vector<PortInfo>& ports) {
                            instance.starts_with("PNP") || instance.starts_with("*PNP");
         }
         ports.push_back(std::move(port));
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
+}
+
+// The present USB devices that look like serial adapters (a known chip, or
+// a CDC-ACM interface) but that none of `ports` belongs to.
+void ListAdaptersWithoutPort(std::vector<PortInfo>& ports) {
+    // Returns the set, or INVALID_HANDLE_VALUE upon failure.
+    const HDEVINFO set = ::SetupDiGetClassDevsW(nullptr, L"USB", nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
+    if (set == INVALID_HANDLE_VALUE) return;
+    const std::size_t listed = ports.size();
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    // Returns nonzero while there is a device at `i`.
+    for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
+        const std::string instance = InstanceId(device.DevInst);
+        if (instance.find("&MI_") != std::string::npos) continue;  // an interface: its device is asked
+        const std::string hardwareId = Utf8FromWide(Property(set, device, SPDRP_HARDWAREID));
+        PortInfo adapter;
+        UsbDetails(hardwareId, instance, adapter);
+        const std::string compatible = Utf8FromWide(Property(set, device, SPDRP_COMPATIBLEIDS));
+        const bool cdcAcm = compatible.find("Class_02&SubClass_02") != std::string::npos;
+        if (!adapter.usb || (!KnownSerialChip(adapter.vidPid) && !cdcAcm)) continue;
+        bool hasPort = false;
+        for (std::size_t p = 0; p < listed; ++p) hasPort = hasPort || ports[p].adapter == instance;
+        if (hasPort) continue;
+        adapter.interfaceNumber = -1;
+        adapter.description = Utf8FromWide(Property(set, device, SPDRP_FRIENDLYNAME));
+        if (adapter.description.empty()) adapter.description = Utf8FromWide(Property(set, device, SPDRP_DEVICEDESC));
+        adapter.manufacturer = Utf8FromWide(Property(set, device, SPDRP_MFG));
+        adapter.adapter = instance;
+        adapter.location = LocationOf(device.DevInst);
+        adapter.revision = RevisionOf(hardwareId);
+        adapter.driver = Utf8FromWide(Property(set, device, SPDRP_SERVICE));
+        adapter.trouble.problem = ProblemOf(device.DevInst);
+        DEVINST child = 0;
+        // A vendor's bus driver (FTDIBUS) makes the port a child, whose
+        // problem tells more. Returns CR_SUCCESS upon success.
+        if (adapter.trouble.problem == 0 && ::CM_Get_Child(&child, device.DevInst, 0) == CR_SUCCESS) {
+            adapter.trouble.problem = ProblemOf(child);
+        }
+        adapter.trouble.driverProvider = Utf8FromWide(KeyedProperty(set, device, DEVPKEY_Device_DriverProvider));
+        adapter.trouble.driverVersion = Utf8FromWide(KeyedProperty(set, device, DEVPKEY_Device_DriverVersion));
+        ports.push_back(std::move(adapter));
     }
     ::SetupDiDestroyDeviceInfoList(set);
 }
@@ -208,5 +286,6 @@ std::vector<PortInfo> ListPorts() {
     }
     NameInterfaces(ports);
     std::sort(ports.begin(), ports.end(), ListedBefore);
+    ListAdaptersWithoutPort(ports);
     return ports;
 }

@@ -167,6 +167,14 @@ bool DeviceExists(const std::string& device) {
     return !device.empty() && std::filesystem::exists(device, error);
 }
 
+std::string OtherHolder(const std::string& device) {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(device, error);
+    if (error || target.string().starts_with("/dev/pts/")) return {};
+    const std::vector<std::string> holders = ProcessesHolding(target);
+    return holders.empty() ? std::string() : holders.front();
+}
+
 bool SameDevice(const std::string& a, const std::string& b) {
     if (a == b) return !a.empty();
     std::error_code errorA, errorB;
@@ -177,8 +185,12 @@ bool SameDevice(const std::string& a, const std::string& b) {
 
 OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {
     auto fail = [&device](PortFailure failure, int error) {
-        const PortCause cause =
-            error == EIO && DeviceWithoutHardware(device) ? PortCause::NoHardware : OpenCauseOf(error);
+        // EIO from the open itself: a built-in port without a UART, or an
+        // adapter whose driver could not start it.
+        const PortCause cause = error != EIO                   ? OpenCauseOf(error)
+                                : DeviceWithoutHardware(device) ? PortCause::NoHardware
+                                : failure == PortFailure::CannotOpen ? PortCause::Refused
+                                                                      : PortCause::Other;
         return OpenResult{failure, cause, {}, std::strerror(error), {}};
     };
     if (device.empty()) return fail(PortFailure::CannotOpen, ENOENT);

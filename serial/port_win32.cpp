@@ -155,6 +155,10 @@ std::string_view DeviceName(std::string_view device) {
 
 }  // namespace
 
+std::string OtherHolder(const std::string&) {
+    return {};
+}
+
 bool SameDevice(const std::string& a, const std::string& b) {
     const std::string_view x = DeviceName(a);
     return !x.empty() && EqualsInAnyCase(x, DeviceName(b));

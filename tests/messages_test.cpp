@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "adapter_rules.h"
 #include "messages.h"
 
 namespace {
@@ -127,6 +128,46 @@ TEST(Messages, PortsAreNamedSoThatEachCanBeToldApart) {
     EXPECT_EQ(PortLabel(virtualPort), "COM9 – sériový port") << "a port known only by name is not called built in";
     EXPECT_EQ(ComItemTooltip("/dev/pts/6", nullptr, true), "/dev/pts/6") << "it exists: it is no missing device";
     EXPECT_EQ(ComItemTooltip("/dev/ttyUSB7", nullptr, false), "/dev/ttyUSB7: nic není připojeno");
+}
+
+// The rules for an adapter without a port on Windows, over device
+// properties as Device Manager records them (Wine lists no real device
+// tree, so they are given here): the reason and a word of the fix.
+TEST(Messages, AdaptersWithoutAPortAreExplainedByTheirProblemCode) {
+    const struct {
+        const char* vidPid;
+        const char* revision;
+        const char* description;
+        int problem;
+        const char* reason;
+        const char* fixHas;
+    } rows[] = {
+        {"067b:2303", "0300", "PL2303HXA PHASED OUT SINCE 2012. PLEASE CONTACT YOUR SUPPLIER.", 10,
+         "jde o čip PL2303HXA/XA, který současný ovladač Prolific odmítá (kód 10)", "starší ovladač Prolific"},
+        {"067b:2303", "0400", "Prolific USB-to-Serial Comm Port", 10, "ho ovladač nedokázal spustit (kód 10)",
+         "nejnovější ovladač"},
+        {"1a86:7523", "0264", "USB2.0-Serial", 28, "nemá ovladač (kód 28)", "CH341SER"},
+        {"2e8a:000a", "0100", "Pico", 28, "nemá ovladač (kód 28)", "usbser"},
+        {"10c4:ea60", "0100", "CP2102", 43, "ho Windows zastavily, protože hlásil chyby (kód 43)", "jiné zásuvky"},
+        {"0403:0000", "0600", "FT232R USB UART", 28, "má smazané ID výrobku (napodobenina čipu FTDI, kterou přepsal "
+                                                     "ovladač FTDI z roku 2014)", "jiný převodník"},
+    };
+    for (const auto& row : rows) {
+        PortInfo adapter;
+        adapter.usb = true;
+        adapter.vidPid = row.vidPid;
+        adapter.revision = row.revision;
+        adapter.description = row.description;
+        adapter.trouble.problem = row.problem;
+        const AdapterDiagnosis diagnosis = DiagnoseAdapter(adapter);
+        EXPECT_EQ(diagnosis.reason, row.reason) << row.vidPid << " " << row.problem;
+        EXPECT_NE(diagnosis.fix.find(row.fixHas), std::string::npos) << diagnosis.fix;
+    }
+    PortInfo ch340;
+    ch340.usb = true;
+    ch340.vidPid = "1a86:7523";
+    ch340.trouble.problem = 28;
+    EXPECT_TRUE(AdapterWithoutPortMessage(ch340).starts_with("Převodník CH340 (1a86:7523) je připojen, ale nemá ovladač"));
 }
 
 }  // namespace

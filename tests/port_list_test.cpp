@@ -7,26 +7,30 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "adapter_rules.h"
 #include "port_list.h"
+#include "test_data.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // Rebuilds the entries of `listing` ("path|link|target" or "path|file|text"
-// a line; paths under /dev/ go to `dev`, the others to `sys`).
-void Rebuild(const fs::path& listing, const fs::path& sys, const fs::path& dev) {
+// a line; paths under /dev/ go to `root`/dev, under /proc/ to `root`/proc,
+// the others to `root`/sys).
+void Rebuild(const fs::path& listing, const fs::path& root) {
     std::ifstream in(listing);
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#') continue;
         const std::size_t a = line.find('|'), b = line.find('|', a + 1);
         const std::string path = line.substr(0, a), kind = line.substr(a + 1, b - a - 1), value = line.substr(b + 1);
-        const fs::path at = path.starts_with("/dev/") ? dev / path.substr(5) : sys / path;
+        const fs::path at = path.starts_with("/") ? root / path.substr(1) : root / "sys" / path;
         fs::create_directories(at.parent_path());
         if (kind == "link") {
             fs::create_symlink(value, at);
@@ -41,9 +45,7 @@ protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() / ("ktq51-sysfs-" + std::to_string(::getpid()));
         fs::remove_all(root_);
-        for (const char* listing : {"guest.txt", "by-hand.txt"}) {
-            Rebuild(fs::path(KTQ_TEST_DATA_DIR) / "sysfs" / listing, root_ / "sys", root_ / "dev");
-        }
+        for (const char* listing : {"guest.txt", "by-hand.txt"}) Rebuild(fs::path(kTestData) / "sysfs" / listing, root_);
     }
     void TearDown() override { fs::remove_all(root_); }
     fs::path root_;
@@ -51,7 +53,9 @@ protected:
 
 TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWithoutHardware) {
     const std::string dev = (root_ / "dev").string();
-    const std::vector<PortInfo> ports = ListPortsUnder(root_ / "sys", root_ / "dev");
+    const std::vector<PortInfo> all = ListPortsUnder(root_ / "sys", root_ / "dev", root_ / "proc");
+    std::vector<PortInfo> ports, withoutPort;
+    for (const PortInfo& p : all) (p.HasPort() ? ports : withoutPort).push_back(p);
     const struct {
         const char* name;
         const char* description;
@@ -96,6 +100,29 @@ TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWitho
         EXPECT_EQ(p.interfaceNumber, e.interfaceNumber) << e.name;
     }
     EXPECT_EQ(CountAdapters(ports), 4u) << "the CP2105's two ports are one adapter";
+
+    // Adapters without a port, last, each with why: a CH340 that brltty
+    // holds through usbfs, a CP2102 and a CDC-ACM board whose drivers are
+    // not loaded.
+    const struct {
+        const char* vidPid;
+        const char* location;
+        const char* reason;
+        const char* fixHas;
+    } lacking[] = {
+        {"1a86:7523", "1-5", "ho převzal program brltty (PID 812)", "sudo apt remove brltty"},
+        {"10c4:ea60", "1-6", "nemá ovladač", "sudo modprobe cp210x"},
+        {"2e8a:000a", "1-7", "nemá ovladač", "sudo modprobe cdc_acm"},
+    };
+    ASSERT_EQ(withoutPort.size(), std::size(lacking));
+    EXPECT_TRUE(std::all_of(all.end() - 3, all.end(), [](const PortInfo& p) { return !p.HasPort(); })) << "they come last";
+    for (std::size_t i = 0; i < withoutPort.size(); ++i) {
+        EXPECT_EQ(withoutPort[i].vidPid, lacking[i].vidPid);
+        EXPECT_EQ(withoutPort[i].location, lacking[i].location);
+        const AdapterDiagnosis diagnosis = DiagnoseAdapter(withoutPort[i]);
+        EXPECT_EQ(diagnosis.reason, lacking[i].reason) << lacking[i].vidPid;
+        EXPECT_NE(diagnosis.fix.find(lacking[i].fixHas), std::string::npos) << diagnosis.fix;
+    }
 
     // A port is found by its device or by its stable name.
     EXPECT_EQ(FindPort(ports, dev + "/ttyUSB0"), &ports[1]);

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,6 +22,7 @@
 #include <thread>
 #include <stdexcept>
 
+#include "DiagnosisDialog.h"
 #include "GridModel.h"
 #include "Programator.h"
 #include "Translations.h"
@@ -137,6 +140,40 @@ TEST_F(WindowTest, PortItemsSayWhatIsBehindThemAsTheMenuOpens) {
     // but is no listed port: it is named by its path.
     emit form.Nastaven1->aboutToShow();
     EXPECT_EQ(form.port4->toolTip().toStdString(), PortName::Com(4).Device());
+}
+
+// An adapter without a port is in the menu, greyed, with what to do as its
+// tooltip. The diagnosis names it and the last error, and Kopírovat puts
+// all of it on the clipboard.
+TEST_F(WindowTest, AdapterWithoutAPortIsShownAndTheDiagnosisCopied) {
+    PortInfo ch340;
+    ch340.usb = true;
+    ch340.vidPid = "1a86:7523";
+    ch340.location = "1-1.4";
+    ch340.trouble.boundDriver = "usbfs";
+    ch340.trouble.holder = "brltty (PID 812)";
+    TForm1 form(toolkit, [&] { return std::vector<PortInfo>{ch340}; });
+    emit form.Nastaven1->aboutToShow();
+    ASSERT_EQ(form.Ports->AdaptersWithoutPort().size(), 1);
+    const QAction* item = form.Ports->AdaptersWithoutPort()[0];
+    EXPECT_FALSE(item->isEnabled());
+    EXPECT_EQ(item->text(), "Převodník CH340 (1a86:7523): ho převzal program brltty (PID 812)");
+    EXPECT_TRUE(item->toolTip().contains("sudo apt remove brltty")) << item->toolTip().toStdString();
+
+    toolkit.files = {QStringLiteral("/nonexistent/blink.hex")};
+    form.Otev1->trigger();
+    QString shown, copied;
+    toolkit.onDialogShown = [&](QDialog& dialog) {
+        auto& diagnosis = dynamic_cast<DiagnosisDialog&>(dialog);
+        shown = diagnosis.Text->toPlainText();
+        diagnosis.CopyButton->click();
+        copied = QApplication::clipboard()->text();
+    };
+    form.Diagnostika1->trigger();
+    EXPECT_TRUE(shown.startsWith("Programator KTQ-51 ")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Převodník CH340 (1a86:7523) je připojen, ale ho převzal program brltty (PID 812)"));
+    EXPECT_TRUE(shown.contains("Poslední chyba:\nSoubor ")) << "the last error: " << shown.toStdString();
+    EXPECT_EQ(copied, shown);
 }
 
 TEST_F(WindowTest, HyphenItemDoesNothing) {

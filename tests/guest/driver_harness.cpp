@@ -822,25 +822,43 @@ TEST(Drivers, StalledCdcAcmLineLetsTheProgramGoAtOnce) {
                 std::chrono::duration<double>(interrupted).count());
 }
 
+// For a step that must see no other adapter: the gadget's two ports, and
+// with `ftdi` the FTDI adapter, are taken away; they are back afterwards.
+class TakenAway {
+public:
+    explicit TakenAway(bool ftdi) : ftdi_(ftdi) {
+        if (ftdi_) guest->Unplug(nullptr);
+        const std::string ftdiGone = ftdi_ ? " && vanishes /dev/ttyUSB0" : "";
+        EXPECT_EQ(guest->Run("rmmod g_serial && vanishes /dev/ttyACM0" + ftdiGone, 60s).status, 0);
+    }
+    ~TakenAway() {
+        guest->Run("insmod /lib/modules/g_serial.ko n_ports=2 && appears /dev/ttyACM1", 60s);
+        if (ftdi_) PlugBackIn();
+    }
+
+private:
+    bool ftdi_;
+};
+
 // A class set: eight adapters behind a USB hub on the bus's port 1, so that
-// they are plugged in at 1-1.1 ... 1-1.8. Meanwhile the FTDI adapter of the
-// other steps and the gadget are taken away, so that --all finds just the
-// eight; they are back afterwards.
+// they are plugged in at 1-1.1 ... 1-1.8, and --all finds just the eight.
 class ClassSet {
 public:
     ClassSet() {
-        guest->Unplug(nullptr);
-        EXPECT_EQ(guest->Run("rmmod g_serial && vanishes /dev/ttyACM0 && vanishes /dev/ttyUSB0", 60s).status, 0);
         guest->Plug("hub");
         for (int n = 1; n <= kHubPorts; ++n) guest->Plug("a" + std::to_string(n));
         EXPECT_EQ(guest->Run("appears /dev/ttyUSB" + std::to_string(kHubPorts - 1), 60s).status, 0);
     }
     ~ClassSet() {
         guest->Unplug(nullptr, "hub");
-        guest->Run("vanishes /dev/ttyUSB0 && insmod /lib/modules/g_serial.ko n_ports=2 && appears /dev/ttyACM1", 60s);
-        PlugBackIn();
+        guest->Run("vanishes /dev/ttyUSB0", 60s);
     }
     static HostLine& Line(int n) { return *(*hub)[static_cast<std::size_t>(n - 1)]; }
+
+private:
+    TakenAway others{true};
+
+public:
     // The report's row of the board at 1-1.n.
     static std::string Row(const std::string& report, int n) {
         std::istringstream rows(report);
@@ -923,6 +941,91 @@ TEST(Drivers, EachProgramsAdaptersAsTheyArePluggedIn) {
         EXPECT_EQ(ClassSet::Line(n).Count(), kStreamBytes) << "1-1." << n << " was programmed more than once";
     }
     for (int n = 4; n <= kHubPorts; ++n) guest->Plug("a" + std::to_string(n));  // as the set's end expects them
+}
+
+// 11. An adapter found without a driver: the FTDI adapter's interface
+// unbound from ftdi_sio through sysfs is still listed, with no port and
+// why, and --port auto names it; bound again, it is /dev/ttyUSB0 again.
+TEST(Drivers, AdapterWithoutItsDriverIsListedAndNamed) {
+    const TakenAway gadget(false);
+    const char* interface = "/sys/bus/usb/drivers/ftdi_sio/";
+    ASSERT_EQ(guest->Run(std::string("echo 1-2:1.0 >") + interface + "unbind && vanishes /dev/ttyUSB0", 60s).status, 0);
+    const std::string listed = guest->Run("ktq51-flash --list", 60s).output;
+    EXPECT_NE(listed.find("-\tQEMU USB SERIAL\t0403:6001\t"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("\t1-2\tje připojen, ale ho ovladač ftdi_sio nepřevzal."), std::string::npos) << listed;
+    const Guest::Result r = guest->Run(FlashCommand("auto"), 60s);
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find("Převodník FTDI (0403:6001) je připojen, ale ho ovladač ftdi_sio nepřevzal"),
+              std::string::npos)
+        << r.output;
+    ASSERT_EQ(guest->Run(std::string("echo 1-2:1.0 >") + interface + "bind && appears /dev/ttyUSB0", 60s).status, 0);
+    ExpectExactFlash(*adapter, kAdapter);
+}
+
+// 12. Another program that has the port open (cat, which takes no lock;
+// the guest runs as root, which the exclusive mode lets through):
+// the transfer is refused before anything is sent, naming the program and
+// its process ID; once it has ended, the transfer is exact.
+TEST(Drivers, PortOpenInAnotherProgramIsRefusedNamingIt) {
+    adapter->Expect();
+    const Guest::Result r = guest->Run(
+        // VMIN 1, so that cat's read waits: the line is still raw from the
+        // last transfer, where a read returns at once.
+        std::string("stty -F ") + kAdapter + " min 1; cat " + kAdapter +
+            " >/dev/null & holder=$!; sleep 0.5; echo holder=$holder; " +
+            FlashCommand(kAdapter) + "; status=$?; kill $holder; wait $holder; (exit $status)",
+        60s);
+    const std::size_t at = r.output.find("holder=");
+    const std::string pid = at == std::string::npos ? "?" : r.output.substr(at + 7, r.output.find('\n', at) - at - 7);
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find(std::string("Port ") + kAdapter + " má otevřený program cat (PID " + pid + ")"),
+              std::string::npos)
+        << r.output;
+    adapter->WaitQuiet(500ms);
+    EXPECT_EQ(adapter->Count(), 0u) << "bytes went to a line that another program holds";
+    ExpectExactFlash(*adapter, kAdapter);
+}
+
+// 13. Devices their real drivers refuse, made by a configfs gadget with a
+// vendor-specific serial function on the second dummy controller: as
+// 1a86:7523, ch341 takes it and makes no port; as 067b:2303, pl2303 refuses
+// it at probe; both are listed with why, and --port auto names them. As
+// 10c4:ea60, cp210x makes a port whose open fails, which the message puts
+// down to the adapter's driver.
+TEST(Drivers, AdaptersTheirDriversRefuseAreNamed) {
+    const TakenAway others(true);
+    const std::string gadget = "G=/sys/kernel/config/usb_gadget/refused; ";
+    ASSERT_EQ(guest->Run(gadget + "mkdir $G && cd $G && mkdir -p strings/0x409 configs/c.1 functions/gser.0 && "
+                                  "echo USB2.0-Serial > strings/0x409/product && ln -s functions/gser.0 configs/c.1/; cd /",
+                         60s)
+                  .status,
+              0);
+    auto become = [&](const char* vendor, const char* product) {
+        guest->Run(gadget + "echo '' > $G/UDC; sleep 0.5; echo 0x" + vendor + " > $G/idVendor; echo 0x" + product +
+                       " > $G/idProduct; echo dummy_udc.1 > $G/UDC; sleep 2",
+                   60s);
+    };
+    const struct {
+        const char *vendor, *product, *named;
+    } refused[] = {{"1a86", "7523", "Převodník CH340 (1a86:7523) je připojen, ale ho ovladač ch341 odmítl: port nevytvořil"},
+                   {"067b", "2303", "Převodník PL2303 (067b:2303) je připojen, ale ho ovladač pl2303 nepřevzal"}};
+    for (const auto& device : refused) {
+        become(device.vendor, device.product);
+        const std::string listed = guest->Run("ktq51-flash --list", 60s).output;
+        const Guest::Result r = guest->Run(FlashCommand("auto"), 60s);
+        std::printf("%s", r.output.c_str());
+        EXPECT_NE(listed.find(std::string("\t") + device.vendor + ":" + device.product + "\t"), std::string::npos) << listed;
+        EXPECT_EQ(r.status, 2) << r.output;
+        EXPECT_NE(r.output.find(device.named), std::string::npos) << r.output;
+    }
+    become("10c4", "ea60");
+    const Guest::Result r = guest->Run(FlashCommand("/dev/ttyUSB0"), 60s);
+    std::printf("%s", r.output.c_str());
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find("Ovladač převodníku port odmítl otevřít"), std::string::npos) << r.output;
+    guest->Run(gadget + "echo '' > $G/UDC; rm $G/configs/c.1/gser.0; rmdir $G/configs/c.1 $G/functions/gser.0 "
+                        "$G/strings/0x409 $G",
+               60s);
 }
 
 }  // namespace
