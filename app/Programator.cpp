@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QTimer>
 #include <algorithm>
@@ -13,12 +14,15 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "ClassSetDialog.h"
+#include "FileFollower.h"
 #include "DiagnosisDialog.h"
 #include "GridModel.h"
 #include "QtText.h"
+#include "Settings.h"
 #include "grid_layout.h"
 #include "hexfile.h"
 #include "memimage.h"
@@ -34,12 +38,29 @@ namespace {
 // How often the idle window looks whether its port's device is still there.
 constexpr std::chrono::milliseconds kPortWatchInterval{250};
 
+// How long a changed file without its end record may stay so before it is
+// loaded as it is (as Otevřít would load it): a compiler writes the end
+// record within moments of the rest.
+constexpr std::chrono::milliseconds kUnfinishedWait{2000};
+
+constexpr int kRecentFiles = 5;
+const QString kLastFolderKey = QStringLiteral("lastFolder");
+const QString kRecentKey = QStringLiteral("recentFiles");
+
 }  // namespace
 
 TForm1::TForm1(Toolkit& toolkit, PortLister ports, QWidget* parent)
     : QMainWindow(parent), toolkit_(toolkit), listPorts_(std::move(ports)) {
     BuildLayout();
     setAcceptDrops(true);
+    lastFolder_ = ProgramSettings()->value(kLastFolderKey).toString();
+    ShowRecentFiles();
+    follower_ = new FileFollower(this);
+    connect(follower_, &FileFollower::Changed, this, [this] { RunCommand([this] { Reload(); }); });
+    unfinished_ = new QTimer(this);
+    unfinished_->setSingleShot(true);
+    unfinished_->setInterval(kUnfinishedWait);
+    connect(unfinished_, &QTimer::timeout, this, [this] { RunCommand([this] { Reload(); }); });
     // An adapter pulled out while the window is idle is let go of at once,
     // so that the system frees its name for the adapter plugged in again.
     auto* portWatch = new QTimer(this);
@@ -151,7 +172,7 @@ void TForm1::Otev1Click() {
         // A cancelled dialog erases the image and the grid.
         FillImage();
         RefreshGrid(*SDataCells);
-        loadedFile_.clear();
+        follower_->Stop();
         return;
     }
     OpenFile(*file);
@@ -159,6 +180,7 @@ void TForm1::Otev1Click() {
 
 void TForm1::OpenFile(const QString& file) {
     lastFolder_ = QFileInfo(file).absolutePath();
+    ProgramSettings()->setValue(kLastFolderKey, lastFolder_);
     // Erase, then load: a file that cannot be loaded changes nothing.
     const HexResult result = EraseAndLoadHexFile(std::filesystem::path(file.toStdU16String()), MemImage);
     if (!result.ok()) {
@@ -166,8 +188,95 @@ void TForm1::OpenFile(const QString& file) {
                        mbYes);
         return;
     }
-    loadedFile_ = QDir::toNativeSeparators(file).toStdString();
     RefreshGrid(*SDataCells);
+    follower_->Follow(file);
+    Remember(file);
+}
+
+void TForm1::Reload() {
+    const QString file = follower_->File();
+    if (file.isEmpty()) return;
+    if (transferring_) {
+        reloadPending_ = true;  // a transfer never sends a half-reloaded image
+        return;
+    }
+    const bool waitedEnough = reloadUnfinished_ && !unfinished_->isActive();
+    unfinished_->stop();
+    auto image = std::make_unique<ImageCells>();
+    const HexResult result = EraseAndLoadHexFile(std::filesystem::path(file.toStdU16String()), *image);
+    // Compilers write the end record last: a file without it, or one that
+    // ends inside a record, is still being written. It is taken as it is
+    // only if it stays so for a while.
+    reloadUnfinished_ = result.summary.records[static_cast<std::size_t>(HexRecord::EndOfFile)] == 0 &&
+                        (result.ok() || result.status == HexStatus::UnexpectedEnd);
+    if (reloadUnfinished_ && !waitedEnough) {
+        unfinished_->start();
+        return;
+    }
+    reloadUnfinished_ = false;
+    if (!result.ok()) {
+        ShowMessageBox(Q(HexLoadMessage(result, QDir::toNativeSeparators(file).toStdString())), MsgKind::Warning,
+                       mbYes);
+        return;
+    }
+    MemImage = *image;
+    RefreshGrid(*SDataCells);
+    SetStatus(Q(std::string(text::kReloaded)) + QFileInfo(file).fileName());
+}
+
+void TForm1::ReloadIfPending() {
+    if (!reloadPending_) return;
+    reloadPending_ = false;
+    Reload();
+}
+
+void TForm1::Remember(const QString& file) {
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QStringList recent = ProgramSettings()->value(kRecentKey).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > kRecentFiles) recent.removeLast();
+    ProgramSettings()->setValue(kRecentKey, recent);
+    ShowRecentFiles();
+}
+
+void TForm1::ShowRecentFiles() {
+    // The items are made once and then only rewritten: one that is chosen
+    // may rewrite the list while its own signal runs.
+    if (recentSeparator_ == nullptr) {
+        recentSeparator_ = Soubor1->addSeparator();
+        for (int n = 0; n < kRecentFiles; ++n) {
+            QAction* item = Soubor1->addAction(QString());
+            connect(item, &QAction::triggered, this,
+                    [this, item] { RunCommand([this, path = item->data().toString()] { OpenRecent(path); }); });
+            recentItems_.append(item);
+        }
+    }
+    const QStringList recent = ProgramSettings()->value(kRecentKey).toStringList();
+    RecentFiles.clear();
+    for (int n = 0; n < kRecentFiles; ++n) {
+        QAction* item = recentItems_[n];
+        item->setVisible(n < recent.size());
+        if (n >= recent.size()) continue;
+        const QFileInfo info(recent[n]);
+        item->setText(QStringLiteral("&%1 %2").arg(n + 1).arg(info.fileName()));
+        item->setToolTip(QDir::toNativeSeparators(info.absolutePath()));
+        item->setData(recent[n]);
+        RecentFiles.append(item);
+    }
+    recentSeparator_->setVisible(!recent.isEmpty());
+}
+
+void TForm1::OpenRecent(const QString& path) {
+    if (QFileInfo::exists(path)) {
+        OpenFile(path);
+        return;
+    }
+    QStringList kept = ProgramSettings()->value(kRecentKey).toStringList();
+    kept.removeAll(path);
+    ProgramSettings()->setValue(kRecentKey, kept);
+    ShowRecentFiles();
+    ShowMessageBox(Q(RecentFileGone(QDir::toNativeSeparators(path).toStdString())), MsgKind::Warning, mbOK);
 }
 
 void TForm1::FileDropped(const QList<QUrl>& urls) {
@@ -222,6 +331,7 @@ void TForm1::Programuj1Click() {
     } catch (...) {
         transferring_ = false;
         SetStatus(QString());
+        ReloadIfPending();
         throw;
     }
     transferring_ = false;
@@ -232,11 +342,16 @@ void TForm1::Programuj1Click() {
         ShowMessageBox(Q(TransferFailedMessage(result, stream.size(), ComHandle.Port())), MsgKind::Error, mbOK);
     }
     SetStatus(QString());
+    ReloadIfPending();
 }
 
 void TForm1::Programujvechnydesky1Click() {
-    ClassSetDialog dialog(this, toolkit_, listPorts_, ComHandle, loadedFile_);
-    connect(&dialog, &ClassSetDialog::RunningChanged, this, [this](bool running) { transferring_ = running; });
+    ClassSetDialog dialog(this, toolkit_, listPorts_, ComHandle,
+                          QDir::toNativeSeparators(follower_->File()).toStdString());
+    connect(&dialog, &ClassSetDialog::RunningChanged, this, [this](bool running) {
+        transferring_ = running;
+        if (!running) RunCommand([this] { ReloadIfPending(); });
+    });
     toolkit_.ExecDialog(dialog);
 }
 

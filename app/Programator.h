@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "FileFollower.h"
 #include "PortMenu.h"
 #include "Toolkit.h"
 #include "port_connection.h"
@@ -24,6 +25,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QTableView;
+class QTimer;
 class GridModel;
 
 class TForm1 : public QMainWindow {
@@ -79,8 +81,14 @@ public:
     // of the window.
     PortConnection ComHandle;
 
-    // Loads `file` exactly as Otevřít would load it when chosen in its dialog.
+    // Loads `file` exactly as Otevřít would load it when chosen in its dialog,
+    // and follows it from then on: a file that the compiler rewrites is
+    // loaded again once it has stayed unchanged for a moment (not during a
+    // transfer: after it).
     void OpenFile(const QString& file);
+
+    // The recently loaded files, newest first, as Soubor lists them.
+    QList<QAction*> RecentFiles;
 
     // Loads a file dropped on the window, exactly as Otevřít would load it;
     // anything but one local file is refused with a warning.
@@ -113,6 +121,17 @@ private:
     // opened is reported, and the port in use stays. True when `port` is
     // the port in use now.
     bool SelectPort(const PortName& port, const std::optional<PortInfo>& listed);
+    // Loads the followed file again, as it has changed: the same erase-then-
+    // load as Otevřít, the image kept where it cannot be loaded. A file
+    // without its end record is still being written: it is waited for.
+    void Reload();
+    // Runs the reload that a change during a transfer put off.
+    void ReloadIfPending();
+    // Puts `file` first among the recent files, in the settings and in Soubor.
+    void Remember(const QString& file);
+    void ShowRecentFiles();
+    // Loads a recent file; one that is gone is dropped from the list.
+    void OpenRecent(const QString& path);
     // Takes the adapter offered at start in place of COM1.
     bool TakeOfferedAdapter(const PortInfo& adapter);
     // A port that cannot be opened at start or when chosen ends the program;
@@ -126,8 +145,13 @@ private:
     Toolkit& toolkit_;
     PortLister listPorts_;
     bool starting_ = false;      // Init is opening COM1
-    QString lastFolder_;         // of the last file opened or dropped in this run
-    std::string loadedFile_;     // the file the image holds, for the report
+    QString lastFolder_;         // of the last file loaded, in this run or the last one
+    FileFollower* follower_;     // the file the image holds, followed
+    QTimer* unfinished_;         // a changed file without its end record: loaded anyway if it stays so
+    bool reloadUnfinished_ = false;  // the last reload found no end record
+    QAction* recentSeparator_ = nullptr;
+    QList<QAction*> recentItems_;  // Soubor's five, shown as RecentFiles says
+    bool reloadPending_ = false;  // the file changed during a transfer
     QString lastError_;          // of the last error or warning box, for the diagnosis
     bool transferring_ = false;  // the window must not close mid-transfer
     bool frameFitted_ = false;

@@ -2,8 +2,9 @@
 // lab script, with the same HEX reader, stream and serial port layer as the
 // window, and the same Czech messages.
 //
-//   ktq51-flash [--port COMn|DEVICE]... [--yes] [--timeout S] [--report F] FILE.hex
-//   ktq51-flash --all|--each [N] [--yes] [--timeout S] [--report F] FILE.hex
+//   ktq51-flash [--port COMn|DEVICE]... [--yes] [--timeout S] [--report F] [--wait S] [--watch] FILE.hex
+//   ktq51-flash --all [--yes] [--timeout S] [--report F] [--watch] FILE.hex
+//   ktq51-flash --each [N] [--yes] [--timeout S] [--report F] FILE.hex
 //   ktq51-flash [--port COMn|DEVICE]... [--yes] [--timeout S] --erase
 //   ktq51-flash --check FILE.hex
 //   ktq51-flash --stream-out OUT.bin FILE.hex
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +52,11 @@ enum class Mode { Program, Erase, Check, StreamOut, List, Help, Version };
 // The shortest --timeout: the whole seconds the line needs for the stream.
 constexpr std::chrono::seconds kShortestTimeout{LineSeconds(kStreamBytes)};
 
+// --watch looks at the file this often, and takes a change once the file
+// has stayed unchanged this long: compilers write in pieces.
+constexpr std::chrono::milliseconds kWatchPoll{100};
+constexpr std::chrono::milliseconds kWatchSettle{300};
+
 struct Options {
     Mode mode = Mode::Program;
     std::vector<PortArgument> ports;  // as given; none: COM1
@@ -57,7 +64,9 @@ struct Options {
     std::optional<std::size_t> each;  // --each [N]: adapters as they come, N of them (0: no end)
     bool yes = false;
     bool verbose = false;  // --list --verbose: the whole diagnosis
+    bool watch = false;    // program again at each change of the file
     std::optional<std::chrono::milliseconds> timeout;
+    std::optional<std::chrono::milliseconds> wait;  // for the port to appear
     std::string report;
     std::string streamOut;
     std::string file;
@@ -114,6 +123,16 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             const auto v = value("--port");
             if (!v) return std::nullopt;
             o.ports.push_back(ParsePortArgument(*v));
+        } else if (a == "--watch") {
+            o.watch = true;
+        } else if (a == "--wait") {
+            const auto v = value("--wait");
+            if (!v) return std::nullopt;
+            o.wait = Seconds(*v);
+            if (!o.wait) {
+                error = BadSeconds("--wait", *v);
+                return std::nullopt;
+            }
         } else if (a == "--all") {
             o.all = true;
         } else if (a == "--each") {
@@ -135,7 +154,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             if (!v) return std::nullopt;
             o.timeout = Seconds(*v);
             if (!o.timeout) {
-                error = BadTimeout(*v);
+                error = BadSeconds("--timeout", *v);
                 return std::nullopt;
             }
             // Less than the line needs for the stream can only cut it short
@@ -152,11 +171,15 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         }
     }
     if (o.mode == Mode::List) return o;
-    if (o.each && (o.all || !o.ports.empty())) {
+    if (o.each && (o.all || !o.ports.empty() || o.wait || o.watch)) {
         error = text::kEachAlone;
         return std::nullopt;
     }
     if (erase) {
+        if (o.watch) {
+            error = text::kWatchNeedsFile;
+            return std::nullopt;
+        }
         if (!files.empty() || check || stream) {
             error = text::kEraseAlone;
             return std::nullopt;
@@ -173,7 +196,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         error = text::kCheckAndStreamOut;
         return std::nullopt;
     }
-    if ((check || stream) && (!o.ports.empty() || o.all || o.each || o.yes || o.timeout || !o.report.empty())) {
+    if ((check || stream) &&
+        (!o.ports.empty() || o.all || o.each || o.yes || o.timeout || !o.report.empty() || o.wait || o.watch)) {
         error = NothingIsSent(check ? "--check" : "--stream-out");
         return std::nullopt;
     }
@@ -272,13 +296,18 @@ int List(bool verbose) {
     return kDone;
 }
 
+// The ports of USB adapters among `ports`.
+std::size_t UsbPorts(const std::vector<PortInfo>& ports) {
+    return static_cast<std::size_t>(
+        std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.usb && p.HasPort(); }));
+}
+
 // --port auto: the port of the only USB adapter; nothing, with the ports
 // there are, when there is no adapter, more than one, or one with several
 // ports.
 std::optional<PortName> OnlyAdapter() {
     const std::vector<PortInfo> ports = ListPorts();
-    const auto usbPorts = static_cast<std::size_t>(
-        std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.usb && p.HasPort(); }));
+    const std::size_t usbPorts = UsbPorts(ports);
     const std::size_t adapters = CountAdapters(ports);
     if (usbPorts == 1) return PortName::Device(ports.front().device);  // adapters come first
     std::string why = adapters == 0   ? NoAdapterMessage(ports)
@@ -287,6 +316,44 @@ std::optional<PortName> OnlyAdapter() {
     std::fprintf(stderr, "%s\n", why.c_str());
     for (const PortInfo& port : ports) std::fprintf(stderr, "%s\n", PortListLine(port).c_str());
     return std::nullopt;
+}
+
+// --wait: gives the port up to the time given to appear (for --port auto,
+// the one USB adapter), saying once what it waits for. True when it was
+// not there at first: it has only just appeared, if at all.
+bool AwaitPort(const Options& o, const PortArgument& given) {
+    if (!o.wait) return false;
+    auto there = [&] { return given.automatic ? UsbPorts(ListPorts()) == 1 : DeviceExists(given.port.Device()); };
+    if (there()) return false;
+    const std::string what = given.automatic ? std::string(text::kOneAdapter) : given.port.Name();
+    std::fprintf(stderr, "%s\n", WaitingForPort(what, (o.wait->count() + 999) / 1000).c_str());
+    const auto deadline = Clock::now() + *o.wait;
+    while (!there() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return true;
+}
+
+// Opens the connection's port. One that has only just appeared may not be
+// openable for a moment (the system is still setting it up): with `fresh`
+// its open is tried again for up to two seconds.
+OpenResult OpenWhenReady(PortConnection& connection, bool fresh) {
+    OpenResult opened = connection.EnsureOpen();
+    for (int attempt = 0; fresh && attempt < 20 && !opened.ok(); ++attempt) {
+        if (opened.cause != PortCause::NoDevice && opened.cause != PortCause::NoPermission) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        opened = connection.EnsureOpen();
+    }
+    return opened;
+}
+
+// The time of day before a result line of --watch ("14:03:12 "), so that
+// each build's result can be told apart; nothing otherwise.
+std::string TimeOfDay(const Options& o) {
+    if (!o.watch) return {};
+    const std::time_t now = std::time(nullptr);
+    char text[16] = {};
+    // One thread asks for the local time: localtime's shared result is safe here.
+    std::strftime(text, sizeof text, "%H:%M:%S ", std::localtime(&now));
+    return text;
 }
 
 // The report's rows, appended to --report's file; says when it cannot.
@@ -304,8 +371,10 @@ bool MayAsk(const Options& o) {
 
 int Program(const Options& o, const ImageCells& image) {
     if (!MayAsk(o)) return kUsage;
-    PortName port = o.ports.empty() ? PortName::Com(1) : o.ports.front().port;
-    if (!o.ports.empty() && o.ports.front().automatic) {
+    const PortArgument given = o.ports.empty() ? PortArgument{false, PortName::Com(1)} : o.ports.front();
+    const bool fresh = AwaitPort(o, given);
+    PortName port = given.port;
+    if (given.automatic) {
         const std::optional<PortName> adapter = OnlyAdapter();
         if (!adapter) return kPortFailed;
         port = *adapter;
@@ -313,12 +382,12 @@ int Program(const Options& o, const ImageCells& image) {
     const ProgrammingStream stream = MakeProgrammingStream(image);
     const std::vector<PortInfo> ports = ListPorts();
     const PortInfo* listed = FindPort(ports, port.Device());
-    PortConnection connection;
+    PortConnection connection(port);
     BoardResult result;
     result.started = std::chrono::system_clock::now();
-    result.opened = connection.Open(port);
+    result.opened = OpenWhenReady(connection, fresh);
     if (!result.opened.ok()) {
-        std::fprintf(stderr, "%s\n", PortOpenMessage(result.opened, port, ports).c_str());
+        std::fprintf(stderr, "%s%s\n", TimeOfDay(o).c_str(), PortOpenMessage(result.opened, port, ports).c_str());
         Report(o, {ReportRow(result, port, listed, o.file, Sha256Hex(stream), PortOpenMessage(result.opened, port, ports))});
         return kPortFailed;
     }
@@ -334,7 +403,8 @@ int Program(const Options& o, const ImageCells& image) {
     UnwatchOnInterrupt(watch);
     progress.Finish();
     const std::string message = BoardResultMessage(result, port, stream.size());
-    std::fprintf(result.ok() ? stdout : stderr, "%s\n", message.c_str());
+    std::fprintf(result.ok() ? stdout : stderr, "%s%s\n", TimeOfDay(o).c_str(), message.c_str());
+    std::fflush(result.ok() ? stdout : stderr);
     Report(o, {ReportRow(result, port, listed, o.file, Sha256Hex(stream), message)});
     return result.ok() ? kDone : kTransferFailed;
 }
@@ -425,11 +495,7 @@ private:
 // moment (the system is still setting it up): its open is tried again.
 void RunBoard(Board& board, const ProgrammingStream& stream, const Options& o, BoardLines& lines, bool retry) {
     lines.Started(board);
-    for (int attempt = 0; retry && attempt < 20; ++attempt) {
-        const OpenResult opened = board.connection.EnsureOpen();
-        if (opened.ok() || (opened.cause != PortCause::NoDevice && opened.cause != PortCause::NoPermission)) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    if (retry) OpenWhenReady(board.connection, true);
     int watch = -1;
     if (board.connection.IsOpen()) watch = DiscardQueueOnInterrupt(board.connection.Handle());
     BoardResult result = ProgramBoard(board.connection, stream, o.timeout, [&](std::size_t left) {
@@ -460,7 +526,8 @@ int Summarise(const Options& o, const BoardLines& lines, const ProgrammingStream
         transferFailed = transferFailed || (result.opened.ok() && !result.written.ok());
         openFailed = openFailed || !result.opened.ok();
     }
-    std::printf("%s\n", BoardsDone(done, boards.size()).c_str());
+    std::printf("%s%s\n", TimeOfDay(o).c_str(), BoardsDone(done, boards.size()).c_str());
+    std::fflush(stdout);
     Report(o, rows);
     return transferFailed ? kTransferFailed : openFailed ? kPortFailed : kDone;
 }
@@ -479,6 +546,7 @@ int ProgramSet(const Options& o, const ImageCells& image) {
         lines.Add(port, listed != nullptr ? std::optional<PortInfo>(*listed) : std::nullopt);
     };
     for (const PortArgument& given : o.ports) {
+        AwaitPort(o, given);
         if (!given.automatic) {
             add(given.port);
         } else if (const std::optional<PortName> adapter = OnlyAdapter()) {
@@ -546,6 +614,70 @@ int ProgramEach(const Options& o, const ImageCells& image) {
     return Summarise(o, lines, stream);
 }
 
+// A file as --watch sees it: its time and size, or nothing while it does
+// not exist.
+using FileStamp = std::optional<std::pair<std::filesystem::file_time_type, std::uintmax_t>>;
+
+FileStamp StampOf(const std::string& file) {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(PathOf(file), error);
+    if (error) return std::nullopt;
+    const auto size = std::filesystem::file_size(PathOf(file), error);
+    if (error) return std::nullopt;
+    return std::pair{time, size};
+}
+
+// Waits until `file` differs from `seen` and has then stayed unchanged for
+// kWatchSettle. A file written in place and one renamed over it both
+// change its time; one that is deleted is waited for until it comes back.
+FileStamp NextChange(const std::string& file, const FileStamp& seen) {
+    FileStamp now = seen;
+    auto since = Clock::now();
+    for (;;) {
+        std::this_thread::sleep_for(kWatchPoll);
+        if (FileStamp stamp = StampOf(file); stamp != now) {
+            now = std::move(stamp);
+            since = Clock::now();
+        } else if (now && now != seen && Clock::now() - since >= kWatchSettle) {
+            return now;
+        }
+    }
+}
+
+// --watch: programs the file now, then each time it changes to a complete
+// file (with its end record: compilers write it last), until Ctrl+C ends
+// the process. The question is asked once; a file that cannot be sent is
+// reported and skipped, and a failed transfer does not end the watch.
+int Watch(const Options& o) {
+    if (!MayAsk(o)) return kUsage;
+    if (!o.yes && !Confirmed(ConfirmPrompt())) {
+        std::fprintf(stderr, "%s\n", std::string(text::kProgrammingCancelled).c_str());
+        return kUsage;
+    }
+    Options again = o;  // asked already
+    again.yes = true;
+    std::fprintf(stderr, "%s\n", WatchingFile(o.file).c_str());
+    FileStamp seen = StampOf(o.file);
+    auto image = std::make_unique<ImageCells>();
+    for (bool first = true;; first = false) {
+        if (!first) {
+            seen = NextChange(o.file, seen);
+            std::fprintf(stderr, "%s%s\n", TimeOfDay(o).c_str(), FileChanged(o.file).c_str());
+        }
+        HexResult loaded;
+        if (!Load(o.file, *image, loaded)) continue;
+        if (loaded.summary.records[static_cast<std::size_t>(HexRecord::EndOfFile)] == 0) {
+            std::fprintf(stderr, "%s\n", NoEndRecordYet(o.file).c_str());
+            continue;
+        }
+        if (loaded.summary.windowBytes == 0) {
+            std::fprintf(stderr, "%s\n", EmptyWindowMessage(o.file, loaded.summary).c_str());
+            continue;
+        }
+        if ((again.Set() ? ProgramSet(again, *image) : Program(again, *image)) == kUsage) return kUsage;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -569,6 +701,7 @@ int main(int argc, char** argv) {
             break;
     }
 
+    if (options->watch) return Watch(*options);
     auto image = std::make_unique<ImageCells>(ErasedImage());
     // The boards: one, several at once, or each as it is plugged in.
     auto program = [&options, &image] {

@@ -9,8 +9,8 @@ std::string MissingValue(std::string_view option) {
     return "u volby " + std::string(option) + " chybí hodnota";
 }
 
-std::string BadTimeout(std::string_view value) {
-    return "--timeout chce kladný počet sekund, ne „" + std::string(value) + "“";
+std::string BadSeconds(std::string_view option, std::string_view value) {
+    return std::string(option) + " chce kladný počet sekund, ne „" + std::string(value) + "“";
 }
 
 std::string TimeoutTooShort(std::string_view value, long long shortestSeconds) {
@@ -24,7 +24,38 @@ std::string UnknownOption(std::string_view option) {
 }
 
 std::string NothingIsSent(std::string_view mode) {
-    return std::string(mode) + " nic neposílá: --port, --all, --each, --yes, --timeout ani --report nemají smysl";
+    return std::string(mode) +
+           " nic neposílá: --port, --all, --each, --yes, --timeout, --report, --wait ani --watch nemají smysl";
+}
+
+std::string WatchingFile(const std::string& file) {
+    std::string text = "Sleduji ";
+    text += file;
+    text += ": po každé změně jej znovu nahraji do desky (Ctrl+C skončí).";
+    return text;
+}
+
+std::string FileChanged(const std::string& file) {
+    std::string text = "Soubor ";
+    text += file;
+    text += " se změnil.";
+    return text;
+}
+
+std::string NoEndRecordYet(const std::string& file) {
+    std::string text = file;
+    text += ": chybí koncový záznam (:00000001FF), soubor se ještě zapisuje. Nic nebylo odesláno; "
+            "čekám na další změnu.";
+    return text;
+}
+
+std::string WaitingForPort(const std::string& port, long long seconds) {
+    std::string text = "Čekám nejvýše ";
+    text += std::to_string(seconds);
+    text += " s, až se objeví ";
+    text += port;
+    text += "…";
+    return text;
 }
 
 std::string ConfirmPrompt() {

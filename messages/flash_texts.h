@@ -13,8 +13,9 @@ namespace text {
 
 inline constexpr std::string_view kFlashUsage =
     "Použití:\n"
-    "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] [--report F] SOUBOR.hex\n"
-    "  ktq51-flash --all|--each [N] [--yes] [--timeout S] [--report F] SOUBOR.hex\n"
+    "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] [--report F] [--wait S] [--watch] SOUBOR.hex\n"
+    "  ktq51-flash --all [--yes] [--timeout S] [--report F] [--watch] SOUBOR.hex\n"
+    "  ktq51-flash --each [N] [--yes] [--timeout S] [--report F] SOUBOR.hex\n"
     "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] --erase\n"
     "  ktq51-flash --check SOUBOR.hex\n"
     "  ktq51-flash --stream-out VÝSTUP.bin SOUBOR.hex\n"
@@ -31,6 +32,9 @@ inline constexpr std::string_view kFlashUsage =
     "  --all             všechny připojené převodníky USB najednou\n"
     "  --each [N]        čekat na převodníky a každý nově připojený naprogramovat,\n"
     "                    po N deskách skončit (bez N až po Ctrl+C)\n"
+    "  --watch           nahrát soubor hned a pak znovu po každé jeho změně (po každém\n"
+    "                    překladu), dokud Ctrl+C; zeptá se jen jednou\n"
+    "  --wait S          počkat až S sekund, než se port (i --port auto) objeví\n"
     "  --report F        připsat do souboru F řádek CSV za každou desku\n"
     "  --list            vypsat sériové porty počítače: název, popis, VID:PID,\n"
     "                    sériové číslo, stálý název, umístění; nic se neotevře\n"
@@ -57,10 +61,13 @@ inline constexpr std::string_view kNeedsConfirmation =
 inline constexpr std::string_view kMissingFile = "chybí soubor HEX";
 inline constexpr std::string_view kOneFileOnly = "zadejte jen jeden soubor HEX";
 inline constexpr std::string_view kCheckAndStreamOut = "--check a --stream-out nejdou spolu";
+inline constexpr std::string_view kOneAdapter = "jediný převodník USB";
 inline constexpr std::string_view kNoAdapter = "Žádný převodník USB není připojen.";
 inline constexpr std::string_view kSeveralAdapters =
     "Připojeno je více převodníků USB: vyberte jeden volbou --port.";
-inline constexpr std::string_view kEachAlone = "--each hledá převodníky samo: --port ani --all k ní nepatří";
+inline constexpr std::string_view kEachAlone =
+    "--each hledá převodníky samo: --port, --all, --wait ani --watch k ní nepatří";
+inline constexpr std::string_view kWatchNeedsFile = "--watch sleduje soubor HEX: --erase k ní nepatří";
 inline constexpr std::string_view kWaitingForAdapters =
     "Čekám na převodníky USB: každý nově připojený naprogramuji (Ctrl+C skončí).";
 inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno: soubor, --check ani --stream-out k ní nepatří";
@@ -69,10 +76,19 @@ inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno
 
 // Usage errors: "u volby --port chybí hodnota", and so on.
 std::string MissingValue(std::string_view option);
-std::string BadTimeout(std::string_view value);
+std::string BadSeconds(std::string_view option, std::string_view value);
 std::string TimeoutTooShort(std::string_view value, long long shortestSeconds);
 std::string UnknownOption(std::string_view option);
 std::string NothingIsSent(std::string_view mode);
+
+// --watch: what it does, once at its start; a change seen; a file without
+// its end record, which is not sent.
+std::string WatchingFile(const std::string& file);
+std::string FileChanged(const std::string& file);
+std::string NoEndRecordYet(const std::string& file);
+
+// --wait: what is waited for and how long.
+std::string WaitingForPort(const std::string& port, long long seconds);
 
 // The question before sending, answered on the terminal.
 std::string ConfirmPrompt();

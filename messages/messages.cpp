@@ -205,6 +205,10 @@ std::string UseAdapterInstead(const PortInfo& adapter) {
     return "Použít místo něj " + PortLabel(adapter) + "?";
 }
 
+std::string RecentFileGone(const std::string& file) {
+    return "Soubor " + file + " už neexistuje: z nedávných souborů jsem ho vyřadil.";
+}
+
 std::string ProgressPortText(const std::string& port) {
     return "Port: " + port;
 }

@@ -99,5 +99,8 @@ std::string ComItemTooltip(const std::string& device, const PortInfo* listed, bo
 // opened at start.
 std::string UseAdapterInstead(const PortInfo& adapter);
 
+// Why a recent file is gone from the Soubor menu.
+std::string RecentFileGone(const std::string& file);
+
 // The progress box's line naming the port.
 std::string ProgressPortText(const std::string& port);

@@ -49,6 +49,9 @@ inline constexpr std::string_view kButtonClose = "Zavřít";
 inline constexpr std::string_view kReportFilter = "Protokol CSV (*.csv)";
 inline constexpr std::string_view kNoBoardChecked = "Zaškrtněte desky, které se mají programovat.";
 
+// Following the loaded file.
+inline constexpr std::string_view kReloaded = "Načteno znovu: ";
+
 inline constexpr std::string_view kDropOneFile = "Přetáhněte do okna jeden soubor HEX z tohoto počítače.";
 
 inline constexpr std::string_view kWindowUsage =

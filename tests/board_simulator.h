@@ -20,6 +20,8 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
+#include <algorithm>
 
 #include "hexfile.h"
 #include "memimage.h"
@@ -29,7 +31,8 @@ extern char** environ;
 
 class BoardSimulator {
 public:
-    explicit BoardSimulator(const char* program) {
+    // `once`: it ends after its first transfer, else takes each until stopped.
+    explicit BoardSimulator(const char* program, bool once = true) {
         char dir[] = "/tmp/ktq51-sim-XXXXXX";
         // Returns the name, or NULL upon failure.
         if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -39,7 +42,7 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, hex.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const char* argv[] = {program, "--once", "--hex", "--path-file", pathFile.c_str(), nullptr};
+        const char* argv[] = {program, "--hex", "--path-file", pathFile.c_str(), once ? "--once" : nullptr, nullptr};
         // Returns 0 upon success, an error number upon failure.
         const int failed = ::posix_spawn(&pid_, program, &actions, nullptr, const_cast<char**>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -73,29 +76,43 @@ public:
         while (pid_ > 0 && ::waitpid(pid_, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
+        return ReceivedInTurn({windowBin});
+    }
+
+    // Stops it; then whether it received one whole stream per file of
+    // `windowBins` on a line set to 19200 baud 8N1 raw, and held their
+    // windows in turn. Its report goes to standard error.
+    testing::AssertionResult ReceivedInTurn(const std::vector<std::string>& windowBins) {
         Stop();
         const std::string report = ReadWholeFile(dir_ + "/report");
         std::fprintf(stderr, "%s", report.c_str());
-        if (report.find("přijato 16384 bajtů") == std::string::npos) {
-            return testing::AssertionFailure() << "no whole stream arrived:\n" << report;
+        const std::size_t n = windowBins.size();
+        if (Count(report, "přijato ") != n || Count(report, "přijato 16384 bajtů") != n ||
+            Count(report, "19200 Bd, 8 datových bitů, bez parity, 1 stop bit, výstup beze změn") != n) {
+            return testing::AssertionFailure() << "not " << n << " whole streams on a 19200 8N1 raw line:\n" << report;
         }
-        if (report.find("19200 Bd, 8 datových bitů, bez parity, 1 stop bit, výstup beze změn") == std::string::npos) {
-            return testing::AssertionFailure() << "the line was not 19200 8N1 raw:\n" << report;
+        std::istringstream hex(ReadWholeFile(dir_ + "/board.hex"));  // a HEX text per transfer
+        for (const std::string& windowBin : windowBins) {
+            std::string text, line;
+            while (std::getline(hex, line) && (text += line + "\n", line != ":00000001FF")) {}
+            auto board = std::make_unique<ImageCells>(ErasedImage());
+            const std::string expected = ReadWholeFile(windowBin);
+            if (!LoadHexText(text, *board).ok() || expected.size() != kWindowCells ||
+                !std::equal(expected.begin(), expected.end(), &(*board)[kWindowBase],
+                            [](char e, Cell b) { return static_cast<unsigned char>(e) == b; })) {
+                return testing::AssertionFailure() << "0x3000-0x3FFF differs from " << windowBin;
+            }
         }
-        auto board = std::make_unique<ImageCells>(ErasedImage());
-        const std::string expected = ReadWholeFile(windowBin);
-        if (!LoadHexText(ReadWholeFile(dir_ + "/board.hex"), *board).ok() || expected.size() != kWindowCells) {
-            return testing::AssertionFailure() << "no board contents to compare";
-        }
-        std::size_t differing = 0;
-        for (std::size_t i = 0; i < kWindowCells; ++i) {
-            differing += (*board)[kWindowBase + i] != static_cast<unsigned char>(expected[i]);
-        }
-        if (differing != 0) return testing::AssertionFailure() << differing << " cells of 0x3000-0x3FFF differ";
         return testing::AssertionSuccess();
     }
 
 private:
+    static std::size_t Count(const std::string& text, const std::string& part) {
+        std::size_t n = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+        return n;
+    }
+
     void Stop() {
         if (pid_ <= 0) return;
         int status = 0;

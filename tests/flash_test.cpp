@@ -180,6 +180,43 @@ TEST(Flash, InterruptEndsTheProcessBySigint) {
     EXPECT_EQ(process.exitCode(), SIGINT) << "ended by another signal";
 }
 
+// --watch: the file at start, then each complete build; one still without
+// its end record and a broken one send nothing; Ctrl+C ends it by SIGINT.
+TEST(Flash, WatchSendsEachCompleteBuildUntilInterrupted) {
+    BoardSimulator board(KTQ_SIMULATOR, false);
+    QTemporaryDir dir;
+    const std::string file = dir.filePath(QStringLiteral("blink.hex")).toStdString();
+    std::ofstream(file, std::ios::binary) << ReadWholeFile(kTestData + "/sdcc_blink.hex");
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(KTQ_FLASH), {"--watch", "--yes", "--port", QString::fromStdString(board.device()),
+                                               QString::fromStdString(file)});
+    // What is written (appended, or over the file), and what the output then shows.
+    const std::string next = ReadWholeFile(kTestData + "/srec_default.hex");
+    const std::size_t end = next.find(":00000001FF");
+    const struct { std::string text; std::ios::openmode mode; const char* shows; int times; } steps[] = {
+        {"", std::ios::app, "Programovani proběhlo v pořádku", 1},
+        {next.substr(0, end), std::ios::trunc, "chybí koncový záznam", 1},
+        {next.substr(end), std::ios::app, "Programovani proběhlo v pořádku", 2},
+        {ReadWholeFile(kTestData + "/bad/letter_g.hex"), std::ios::trunc, "Neplatný znak „G“ v záznamu na řádku 5", 1},
+        {ReadWholeFile(kTestData + "/objcopy.hex"), std::ios::trunc, "Programovani proběhlo v pořádku", 3}};
+    QString output;
+    for (const auto& step : steps) {
+        if (!step.text.empty()) std::ofstream(file, std::ios::binary | step.mode) << step.text;
+        for (int i = 0; i < 150 && output.count(step.shows) < step.times; ++i) {
+            process.waitForReadyRead(100);
+            output += QString::fromUtf8(process.readAll());
+        }
+        ASSERT_EQ(output.count(step.shows), step.times) << output.toStdString();
+    }
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(process.exitCode(), SIGINT);
+    EXPECT_TRUE(board.ReceivedInTurn({kTestData + "/sdcc_blink.window.bin", kTestData + "/srec_default.window.bin",
+                                      kTestData + "/objcopy.window.bin"}));
+}
+
 TEST(Flash, CheckTellsWhatTheFileHolds) {
     Outcome run = Flash({"--check", kData + "/srec_all_cells.hex"});
     EXPECT_EQ(run.status, 0);

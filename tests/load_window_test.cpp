@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <QFile>
+#include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -17,6 +20,7 @@
 
 #include "GridModel.h"
 #include "Programator.h"
+#include "Settings.h"
 #include "fake_toolkit.h"
 #include "grid_layout.h"
 #include "memimage.h"
@@ -31,7 +35,10 @@ std::vector<unsigned char> Window(const QString& stem) {
 
 class LoadTest : public testing::Test {
 protected:
-    void SetUp() override { MemImage = ErasedImage(); }
+    void SetUp() override {
+        MemImage = ErasedImage();
+        ProgramSettings()->clear();  // no recent files, no last folder
+    }
     void TearDown() override { MemImage = ErasedImage(); }
 
     // Chooses `file` in the next open dialog and runs Otevřít from the menu.
@@ -69,6 +76,31 @@ TEST_F(LoadTest, RealCompilerFileShowsExactlyItsBytes) {
     EXPECT_TRUE(toolkit.lastDialog.directory.isEmpty());
     Open(form, std::nullopt);
     EXPECT_EQ(QDir(toolkit.lastDialog.directory), QDir(kData));
+}
+
+// The recent files and the last folder are kept for the next run; a recent
+// file that is gone is dropped with a message.
+TEST_F(LoadTest, RecentFilesAreKeptForTheNextRun) {
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("blink.hex"));
+    ASSERT_TRUE(QFile::copy(kData + "/sdcc_blink.hex", copy));
+    for (const QString& file : {kData + "/objcopy.hex", copy, kData + "/objcopy.hex"}) {
+        TForm1 run(toolkit);  // a run of its own each
+        Open(run, file);
+    }
+    TForm1 form(toolkit);
+    ASSERT_EQ(form.RecentFiles.size(), 2);
+    EXPECT_EQ(form.RecentFiles[0]->text() + form.RecentFiles[1]->text(), "&1 objcopy.hex&2 blink.hex");
+    EXPECT_EQ(form.RecentFiles[1]->toolTip(), QDir::toNativeSeparators(dir.path()));
+    Open(form, std::nullopt);
+    EXPECT_EQ(QDir(toolkit.lastDialog.directory), QDir(kData));
+    form.RecentFiles[1]->trigger();
+    EXPECT_EQ(form.SDataCells->Cell(1, 0), "02");  // sdcc_blink's LJMP
+    ASSERT_TRUE(QFile::remove(copy));
+    form.RecentFiles[0]->trigger();
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_TRUE(toolkit.boxes[0].text.contains("už neexistuje")) << toolkit.boxes[0].text.toStdString();
+    EXPECT_EQ(form.RecentFiles.size(), 1);
 }
 
 // A file dropped on the window loads exactly as Otevřít would load it.

@@ -10,6 +10,8 @@
 
 #ifdef KTQ_TEST_WITH_QT
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #endif
 
 int main(int argc, char** argv) {
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
     if (!PrepareTestPorts(deathTestChild)) return 1;
 #ifdef KTQ_TEST_WITH_QT
     QApplication app(argc, argv);
+    QTemporaryDir settings;  // the tests' settings, never the user's
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
 #endif
     return RUN_ALL_TESTS();
 }

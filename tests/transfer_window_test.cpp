@@ -8,15 +8,22 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QFile>
 #include <QMenu>
 #include <QTest>
 #include <cstdlib>
 #include <iostream>
 #include <algorithm>
+#include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
 #include "ClassSetDialog.h"
+#include "GridModel.h"
+#include "grid_layout.h"
+#include "hexfile.h"
 #include "Programator.h"
 #include "fake_toolkit.h"
 #include "memimage.h"
@@ -405,6 +412,68 @@ TEST_F(ProgramTest, ClassSetProgramsEveryBoardAtOnceAndRetriesOnlyTheFailedOne) 
     EXPECT_EQ(lines[0], "time,port,location,vid_pid,serial,file,sha256,bytes_sent,seconds,result,message\r");
     EXPECT_EQ(std::count_if(lines.begin() + 1, lines.end(), [](const std::string& l) { return l.find(",ok,") != std::string::npos; }), 3);
     EXPECT_NE(lines[1].find(",failed,\"Chyba pri odesílání / Odesláno "), std::string::npos) << lines[1];
+}
+
+// The window follows the file it loaded as the compiler rewrites it: in two
+// pieces (the first without its end record), renamed over it, broken,
+// deleted, and during a transfer.
+TEST_F(ProgramTest, LoadedFileIsFollowed) {
+    QTemporaryDir dir;
+    const std::string file = dir.filePath(QStringLiteral("blink.hex")).toStdString();
+    auto build = [](const char* name) { return ReadWholeFile(kTestData + "/" + name); };
+    // Written beside the file and renamed over it, or in place (`inPlace`).
+    auto write = [&](const std::string& text, std::optional<std::ios::openmode> inPlace = std::nullopt) {
+        const std::string target = inPlace ? file : file + ".new";
+        std::ofstream(target, std::ios::binary | inPlace.value_or(std::ios::trunc)) << text;
+        if (!inPlace) std::filesystem::rename(target, file);
+    };
+    write(build("sdcc_blink.hex"));
+    TForm1 form(toolkit);
+    form.OpenFile(QString::fromStdString(file));
+    auto shows = [&](const char* name) {  // in the image and the grid
+        ImageCells image;
+        EraseAndLoadHexFile(kTestData + "/" + name, image);
+        return MemImage == image && form.SDataCells->Cell(1, 0) == QString::asprintf("%02X", image[kWindowBase]);
+    };
+    auto reloaded = [&] {
+        return QTest::qWaitFor([&] { return form.Informace->text() == "Načteno znovu: blink.hex"; }, 5000);
+    };
+    QSignalSpy refreshed(form.SDataCells, &GridModel::dataChanged);
+    const std::string next = build("srec_default.hex");
+    write(next.substr(0, next.find(":00000001FF")), std::ios::trunc);
+    QTest::qWait(700);  // settled, and found without its end record
+    write(next.substr(next.find(":00000001FF")), std::ios::app);
+    ASSERT_TRUE(reloaded());
+    QTest::qWait(700);
+    EXPECT_EQ(refreshed.count(), 1);
+    EXPECT_TRUE(shows("srec_default.hex"));
+    EXPECT_EQ(Program(form, ModalResult::Yes), Stream(MemImage));
+
+    write(build("objcopy.hex"));
+    ASSERT_TRUE(reloaded());
+    EXPECT_TRUE(shows("objcopy.hex"));
+    toolkit.boxes.clear();
+    write(build("bad/letter_g.hex"), std::ios::trunc);
+    QTest::qWait(1000);
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_TRUE(toolkit.boxes[0].text.startsWith("Neplatný znak „G“ v záznamu na řádku 5"));
+    form.SetStatus(QString());
+    std::filesystem::remove(file);
+    QTest::qWait(700);
+    EXPECT_TRUE(shows("objcopy.hex"));
+
+    write(build("objcopy.hex"));
+    ASSERT_TRUE(reloaded());  // it came back
+    const std::vector<std::uint8_t> shown = Stream(MemImage);
+    bool keptDuring = false;  // the grid shows what is being sent
+    toolkit.onTransfer = [&] {
+        write(build("sdcc_blink.hex"));
+        QTest::qWait(700);
+        keptDuring = shows("objcopy.hex");
+    };
+    EXPECT_EQ(ProgramAndRead(form, toolkit, TestLine(1), ModalResult::Yes, 1500ms), shown);
+    EXPECT_TRUE(keptDuring);
+    EXPECT_TRUE(shows("sdcc_blink.hex"));  // loaded once the transfer ended
 }
 
 }  // namespace
