@@ -103,6 +103,13 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             error = MissingValue(name);
             return std::nullopt;
         };
+        // A number of seconds: nothing, with the reason in `error`, when it is none.
+        auto seconds = [&](const char* name) -> std::optional<std::chrono::milliseconds> {
+            const auto v = value(name);
+            const auto given = v ? Seconds(*v) : std::nullopt;
+            if (v && !given) error = BadSeconds(name, *v);
+            return given;
+        };
         if (a == "--help" || a == "-h") {
             o.mode = Mode::Help;
             return o;
@@ -126,13 +133,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         } else if (a == "--watch") {
             o.watch = true;
         } else if (a == "--wait") {
-            const auto v = value("--wait");
-            if (!v) return std::nullopt;
-            o.wait = Seconds(*v);
-            if (!o.wait) {
-                error = BadSeconds("--wait", *v);
-                return std::nullopt;
-            }
+            o.wait = seconds("--wait");
+            if (!o.wait) return std::nullopt;
         } else if (a == "--all") {
             o.all = true;
         } else if (a == "--each") {
@@ -150,17 +152,12 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             o.streamOut = *v;
             stream = true;
         } else if (a == "--timeout") {
-            const auto v = value("--timeout");
-            if (!v) return std::nullopt;
-            o.timeout = Seconds(*v);
-            if (!o.timeout) {
-                error = BadSeconds("--timeout", *v);
-                return std::nullopt;
-            }
+            o.timeout = seconds("--timeout");
+            if (!o.timeout) return std::nullopt;
             // Less than the line needs for the stream can only cut it short
             // and leave the board half-programmed.
             if (*o.timeout < kShortestTimeout) {
-                error = TimeoutTooShort(*v, kShortestTimeout.count());
+                error = TimeoutTooShort(args[i], kShortestTimeout.count());
                 return std::nullopt;
             }
         } else if (a.size() > 1 && a[0] == '-') {

@@ -53,7 +53,7 @@ inline constexpr std::string_view kFlashUsage =
     "\n"
     "Návratový kód: 0 hotovo, 1 soubor odmítnut, 2 port nelze otevřít ani nastavit,\n"
     "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno. U více desek 0, když\n"
-    "se povedly všechny, 3, když některý přenos selhal, jinak 2. Ctrl+C program\n"
+    "se povedly všechny, 3, když některý přenos selhal, jinak 2. Ctrl+C program (i --watch)\n"
     "ukončí jako každé přerušení.\n";
 
 inline constexpr std::string_view kNeedsConfirmation =
