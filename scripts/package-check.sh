@@ -39,7 +39,8 @@ simulator_output=/dev/null start_simulator "$root/usr/bin/ktq51-sim" "$root/com1
 file=tests/data/sdcc_blink.hex
 expected=$(tr -d '\377' <tests/data/sdcc_blink.window.bin | wc -c)
 status=0
-report=$(KTQ51_COM1=$simulator_device KTQ51_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen \
+# Its settings (recent files, last folder) go to the unpacked tree, not the user's.
+report=$(KTQ51_COM1=$simulator_device KTQ51_STARTUP_PROBE=1 QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$root/config \
          "$root/usr/bin/programator" "$file" 2>&1) || status=$?
 echo "$report" | grep '^probe' || true
 if [[ $status -ne 0 ]]; then
