@@ -3,9 +3,11 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include "hexfile.h"
+
 FileFollower::FileFollower(QObject* parent) : QObject(parent) {
     settle_.setSingleShot(true);
-    settle_.setInterval(kSettle);
+    settle_.setInterval(kHexFileSettle);
     connect(&settle_, &QTimer::timeout, this, [this] {
         if (!file_.isEmpty() && QFileInfo::exists(file_)) emit Changed();
     });

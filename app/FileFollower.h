@@ -9,14 +9,11 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <chrono>
 #include <utility>
 
 class FileFollower : public QObject {
     Q_OBJECT
 public:
-    static constexpr std::chrono::milliseconds kSettle{300};
-
     explicit FileFollower(QObject* parent);
 
     // Follows `file` from now on, and no other.
@@ -25,7 +22,7 @@ public:
     const QString& File() const { return file_; }
 
 signals:
-    // The file exists and has stayed unchanged for kSettle since it changed.
+    // The file exists and has stayed unchanged for kHexFileSettle since it changed.
     void Changed();
 
 private:

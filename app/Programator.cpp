@@ -54,7 +54,7 @@ TForm1::TForm1(Toolkit& toolkit, PortLister ports, QWidget* parent)
     BuildLayout();
     setAcceptDrops(true);
     lastFolder_ = ProgramSettings()->value(kLastFolderKey).toString();
-    ShowRecentFiles();
+    ShowRecentFiles(ProgramSettings()->value(kRecentKey).toStringList());
     follower_ = new FileFollower(this);
     connect(follower_, &FileFollower::Changed, this, [this] { RunCommand([this] { Reload(); }); });
     unfinished_ = new QTimer(this);
@@ -184,8 +184,7 @@ void TForm1::OpenFile(const QString& file) {
     // Erase, then load: a file that cannot be loaded changes nothing.
     const HexResult result = EraseAndLoadHexFile(std::filesystem::path(file.toStdU16String()), MemImage);
     if (!result.ok()) {
-        ShowMessageBox(Q(HexLoadMessage(result, QDir::toNativeSeparators(file).toStdString())), MsgKind::Warning,
-                       mbYes);
+        WarnNotLoaded(result, file);
         return;
     }
     RefreshGrid(*SDataCells);
@@ -207,7 +206,7 @@ void TForm1::Reload() {
     // Compilers write the end record last: a file without it, or one that
     // ends inside a record, is still being written. It is taken as it is
     // only if it stays so for a while.
-    reloadUnfinished_ = result.summary.records[static_cast<std::size_t>(HexRecord::EndOfFile)] == 0 &&
+    reloadUnfinished_ = !result.summary.HasEndRecord() &&
                         (result.ok() || result.status == HexStatus::UnexpectedEnd);
     if (reloadUnfinished_ && !waitedEnough) {
         unfinished_->start();
@@ -215,13 +214,16 @@ void TForm1::Reload() {
     }
     reloadUnfinished_ = false;
     if (!result.ok()) {
-        ShowMessageBox(Q(HexLoadMessage(result, QDir::toNativeSeparators(file).toStdString())), MsgKind::Warning,
-                       mbYes);
+        WarnNotLoaded(result, file);
         return;
     }
     MemImage = *image;
     RefreshGrid(*SDataCells);
     SetStatus(Q(std::string(text::kReloaded)) + QFileInfo(file).fileName());
+}
+
+void TForm1::WarnNotLoaded(const HexResult& result, const QString& file) {
+    ShowMessageBox(Q(HexLoadMessage(result, QDir::toNativeSeparators(file).toStdString())), MsgKind::Warning, mbYes);
 }
 
 void TForm1::ReloadIfPending() {
@@ -237,10 +239,10 @@ void TForm1::Remember(const QString& file) {
     recent.prepend(path);
     while (recent.size() > kRecentFiles) recent.removeLast();
     ProgramSettings()->setValue(kRecentKey, recent);
-    ShowRecentFiles();
+    ShowRecentFiles(recent);
 }
 
-void TForm1::ShowRecentFiles() {
+void TForm1::ShowRecentFiles(const QStringList& recent) {
     // The items are made once and then only rewritten: one that is chosen
     // may rewrite the list while its own signal runs.
     if (recentSeparator_ == nullptr) {
@@ -252,7 +254,6 @@ void TForm1::ShowRecentFiles() {
             recentItems_.append(item);
         }
     }
-    const QStringList recent = ProgramSettings()->value(kRecentKey).toStringList();
     RecentFiles.clear();
     for (int n = 0; n < kRecentFiles; ++n) {
         QAction* item = recentItems_[n];
@@ -275,7 +276,7 @@ void TForm1::OpenRecent(const QString& path) {
     QStringList kept = ProgramSettings()->value(kRecentKey).toStringList();
     kept.removeAll(path);
     ProgramSettings()->setValue(kRecentKey, kept);
-    ShowRecentFiles();
+    ShowRecentFiles(kept);
     ShowMessageBox(Q(RecentFileGone(QDir::toNativeSeparators(path).toStdString())), MsgKind::Warning, mbOK);
 }
 

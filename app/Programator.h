@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,7 @@ class QMenu;
 class QMenuBar;
 class QTableView;
 class QTimer;
+struct HexResult;
 class GridModel;
 
 class TForm1 : public QMainWindow {
@@ -125,11 +127,13 @@ private:
     // load as Otevřít, the image kept where it cannot be loaded. A file
     // without its end record is still being written: it is waited for.
     void Reload();
+    // The warning of a file that cannot be loaded, as Otevřít gives it.
+    void WarnNotLoaded(const HexResult& result, const QString& file);
     // Runs the reload that a change during a transfer put off.
     void ReloadIfPending();
     // Puts `file` first among the recent files, in the settings and in Soubor.
     void Remember(const QString& file);
-    void ShowRecentFiles();
+    void ShowRecentFiles(const QStringList& recent);
     // Loads a recent file; one that is gone is dropped from the list.
     void OpenRecent(const QString& path);
     // Takes the adapter offered at start in place of COM1.

@@ -52,10 +52,8 @@ enum class Mode { Program, Erase, Check, StreamOut, List, Help, Version };
 // The shortest --timeout: the whole seconds the line needs for the stream.
 constexpr std::chrono::seconds kShortestTimeout{LineSeconds(kStreamBytes)};
 
-// --watch looks at the file this often, and takes a change once the file
-// has stayed unchanged this long: compilers write in pieces.
+// How often --watch looks at the file.
 constexpr std::chrono::milliseconds kWatchPoll{100};
-constexpr std::chrono::milliseconds kWatchSettle{300};
 
 struct Options {
     Mode mode = Mode::Program;
@@ -625,7 +623,7 @@ FileStamp StampOf(const std::string& file) {
 }
 
 // Waits until `file` differs from `seen` and has then stayed unchanged for
-// kWatchSettle. A file written in place and one renamed over it both
+// kHexFileSettle. A file written in place and one renamed over it both
 // change its time; one that is deleted is waited for until it comes back.
 FileStamp NextChange(const std::string& file, const FileStamp& seen) {
     FileStamp now = seen;
@@ -635,7 +633,7 @@ FileStamp NextChange(const std::string& file, const FileStamp& seen) {
         if (FileStamp stamp = StampOf(file); stamp != now) {
             now = std::move(stamp);
             since = Clock::now();
-        } else if (now && now != seen && Clock::now() - since >= kWatchSettle) {
+        } else if (now && now != seen && Clock::now() - since >= kHexFileSettle) {
             return now;
         }
     }
@@ -663,7 +661,7 @@ int Watch(const Options& o) {
         }
         HexResult loaded;
         if (!Load(o.file, *image, loaded)) continue;
-        if (loaded.summary.records[static_cast<std::size_t>(HexRecord::EndOfFile)] == 0) {
+        if (!loaded.summary.HasEndRecord()) {
             std::fprintf(stderr, "%s\n", NoEndRecordYet(o.file).c_str());
             continue;
         }

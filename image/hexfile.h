@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -35,7 +36,15 @@ struct HexSummary {
     std::size_t windowBytes = 0;   // of them inside the memory window 0x3000-0x3FFF
     std::uint32_t lowest = 0;      // lowest and highest data address, when dataBytes > 0
     std::uint32_t highest = 0;
+
+    // Whether the file had its end record. Compilers write it last: a file
+    // without it may still be being written.
+    bool HasEndRecord() const { return records[1] > 0; }
 };
+
+// How long a HEX file must stay unchanged after a change before it is taken
+// as written: compilers write their output in pieces.
+inline constexpr std::chrono::milliseconds kHexFileSettle{300};
 
 struct HexResult {
     HexStatus status = HexStatus::Ok;
