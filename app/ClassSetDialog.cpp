@@ -1,6 +1,8 @@
 #include "ClassSetDialog.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,10 +15,10 @@
 
 #include "QtText.h"
 #include "memimage.h"
-#include "flash_texts.h"
 #include "messages.h"
 #include "report.h"
-#include "sha256.h"
+#include "run_result.h"
+#include "transfer.h"
 
 namespace {
 
@@ -66,55 +68,61 @@ ClassSetDialog::ClassSetDialog(QWidget* parent, Toolkit& toolkit, PortLister lis
 
     ticker_ = new QTimer(this);
     connect(ticker_, &QTimer::timeout, this, &ClassSetDialog::Tick);
-    // Adapters plugged in or out while the dialog is open, outside a run.
+    // Adapters plugged in or out while the dialog is open, outside a run:
+    // read on a thread of their own, as finding who holds an adapter may
+    // mean looking through every process of the machine.
     watcher_ = new QTimer(this);
     connect(watcher_, &QTimer::timeout, this, [this] {
-        if (Running()) return;
-        const std::vector<Row> now = ListRows();
-        bool same = now.size() == rows_.size();
-        for (std::size_t i = 0; same && i < now.size(); ++i) same = now[i].Key() == rows_[i].Key();
-        if (!same) Refresh();
+        if (!listing_.valid()) {
+            listing_ = std::async(std::launch::async, lister_);
+        } else if (listing_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            std::vector<PortInfo> ports = listing_.get();
+            if (!Running()) Take(std::move(ports));
+        }
     });
     watcher_->start(kWatchMs);
     Refresh();
 }
 
 ClassSetDialog::~ClassSetDialog() {
-    if (worker_.joinable()) worker_.join();
+    run_.reset();  // waits for a run still going
+    if (listing_.valid()) listing_.wait();
 }
 
-std::vector<ClassSetDialog::Row> ClassSetDialog::ListRows() const {
-    const std::vector<PortInfo> ports = lister_();
-    std::vector<Row> rows;
-    std::vector<bool> behindCom(ports.size(), false);
+bool ClassSetDialog::Windows(const Row& row) const {
+    return inUse_.ChosenBy() ? row.listed && SameDevice(row.listed->device, inUse_.ChosenBy()->device)
+                             : row.port == inUse_.Port();
+}
+
+std::vector<ClassSetDialog::Row> ClassSetDialog::RowsOf(const std::vector<PortInfo>& ports) const {
     // COM1..COM5 that have a device behind them, then the other ports.
-    for (int n = 1; n <= kMenuPorts; ++n) {
-        const PortName port = PortName::Com(n);
-        const PortInfo* found = FindPort(ports, port.Device());
-        if (found == nullptr && !DeviceExists(port.Device())) continue;
-        if (found != nullptr) behindCom[static_cast<std::size_t>(found - ports.data())] = true;
-        rows.push_back({port, found != nullptr ? std::optional<PortInfo>(*found) : std::nullopt});
+    const std::array<ComPort, kMenuPorts> com = ComPorts(ports);
+    std::vector<Row> rows;
+    for (const ComPort& slot : com) {
+        if (slot.exists) rows.push_back({slot.port, slot.listed ? std::optional<PortInfo>(*slot.listed) : std::nullopt});
     }
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-        if (!behindCom[i] && ports[i].HasPort()) rows.push_back({PortName::Device(ports[i].device), ports[i]});
-    }
+    for (const PortInfo* port : PortsBesideCom(ports, com)) rows.push_back({PortName::Device(port->device), *port});
     // Checked: every USB adapter, and the window's own port.
-    for (Row& row : rows) {
-        const bool windows = inUse_.ChosenBy() ? row.listed && SameDevice(row.listed->device, inUse_.ChosenBy()->device)
-                                               : row.port == inUse_.Port();
-        row.checked = windows || (row.listed && row.listed->usb);
-    }
+    for (Row& row : rows) row.checked = Windows(row) || (row.listed && row.listed->UsbAdapter());
     return rows;
 }
 
 void ClassSetDialog::Refresh() {
-    if (Running()) return;
-    std::vector<Row> rows = ListRows();
+    if (!Running()) Take(lister_());
+}
+
+void ClassSetDialog::Take(std::vector<PortInfo> ports) {
+    std::vector<Row> rows = RowsOf(ports);
+    bool same = rows.size() == rows_.size();
+    for (std::size_t i = 0; same && i < rows.size(); ++i) same = rows[i].Key() == rows_[i].Key();
+    ports_ = std::move(ports);
+    if (same && !rows_.empty()) return;
     for (Row& row : rows) {
         for (Row& old : rows_) {
             if (old.Key() != row.Key()) continue;
             row.checked = old.checked;
             row.result = std::move(old.result);
+            row.message = std::move(old.message);
         }
     }
     rows_ = std::move(rows);
@@ -141,9 +149,8 @@ void ClassSetDialog::ShowRows() {
         bar->setRange(0, static_cast<int>(kStreamBytes));
         bar->setValue(row.result ? static_cast<int>(row.result->written.written) : 0);
         Rows->setCellWidget(r, kProgressColumn, bar);
-        const std::string message = row.result ? BoardResultMessage(*row.result, row.port, kStreamBytes) : "";
-        auto* result = new QTableWidgetItem(Q(Brief(message)));
-        result->setToolTip(Q(message));  // the whole message, its advice included
+        auto* result = new QTableWidgetItem(Q(Brief(row.message)));
+        result->setToolTip(Q(row.message));  // the whole message, its advice included
         Rows->setItem(r, kResultColumn, result);
         failed = failed || (row.result && !row.result->ok());
     }
@@ -168,63 +175,62 @@ void ClassSetDialog::Program(bool failedOnly) {
         toolkit_.MessageDlg(this, Q(text::kNoBoardChecked), MsgKind::Information, mbOK);
         return;
     }
-    if (toolkit_.MessageDlg(this, Q(ConfirmBoards(chosen.size())), MsgKind::Warning, mbYes | mbNo) !=
-        ModalResult::Yes) {
-        return;
-    }
-    // The window's own port takes part through the window's connection,
-    // never by a second open; the others each through one of their own.
-    stream_ = MakeProgrammingStream(MemImage);
-    own_.clear();
-    std::vector<PortConnection*> connections;
-    for (const std::size_t i : chosen) {
-        Row& row = rows_[i];
-        const bool windows = inUse_.ChosenBy() ? row.listed && SameDevice(row.listed->device, inUse_.ChosenBy()->device)
-                                               : row.port == inUse_.Port();
-        connections.push_back(windows ? &inUse_ : &own_.emplace_back(row.port, row.listed));
-        row.result.reset();
-    }
-    running_ = chosen;
+    // A retry sends the build the other boards got, even when the file has
+    // been loaded again since: the question says so.
+    const ProgrammingStream current = MakeProgrammingStream(MemImage);
+    const ProgrammingStream stream = failedOnly && run_ ? run_->Stream() : current;
+    std::string question = ConfirmBoards(chosen.size());
+    if (stream != current) question += '\n' + std::string(text::kRetrySameBuild);
+    if (toolkit_.MessageDlg(this, Q(question), MsgKind::Warning, mbYes | mbNo) != ModalResult::Yes) return;
+
+    run_.reset();
     left_ = std::make_unique<std::atomic<std::size_t>[]>(chosen.size());
     for (std::size_t k = 0; k < chosen.size(); ++k) left_[k] = 0;
-    ended_ = false;
+    inRun_ = chosen;
+    running_ = true;
+    run_ = std::make_unique<BoardRun>(stream, std::nullopt, static_cast<RunObserver*>(this));
+    // The window's own port takes part through the window's connection,
+    // never by a second open; the others each through one of their own.
+    for (const std::size_t i : chosen) {
+        Row& row = rows_[i];
+        row.result.reset();
+        row.message.clear();
+        run_->Add({row.port, row.listed, Windows(row) ? &inUse_ : nullptr});
+    }
     emit RunningChanged(true);
-    worker_ = std::thread([this, connections] {
-        results_ = ProgramBoards(connections, stream_, std::nullopt,
-                                 [this](std::size_t board, std::size_t left) { left_[board] = left; });
-        ended_ = true;
-    });
     ShowRows();
     Summary->clear();
     ticker_->start(kTickMs);
 }
 
+void ClassSetDialog::Progressed(std::size_t board, std::size_t left) {
+    left_[board] = left;
+}
+
 void ClassSetDialog::Tick() {
-    if (ended_) {
+    if (run_->Ended()) {
         Finish();
         return;
     }
-    for (std::size_t k = 0; k < running_.size(); ++k) {
-        auto* bar = qobject_cast<QProgressBar*>(Rows->cellWidget(static_cast<int>(running_[k]), kProgressColumn));
+    for (std::size_t k = 0; k < inRun_.size(); ++k) {
+        auto* bar = qobject_cast<QProgressBar*>(Rows->cellWidget(static_cast<int>(inRun_[k]), kProgressColumn));
         if (bar != nullptr) bar->setValue(static_cast<int>(left_[k].load()));
     }
 }
 
 void ClassSetDialog::Finish() {
     ticker_->stop();
-    worker_.join();
-    own_.clear();  // the ports of this run are given back
-    const std::string sha256 = Sha256Hex(stream_);
-    std::size_t done = 0;
-    for (std::size_t k = 0; k < running_.size(); ++k) {
-        Row& row = rows_[running_[k]];
-        row.result = std::move(results_[k]);
-        done += row.result->ok();
-        report_.push_back(ReportRow(*row.result, row.port, row.listed ? &*row.listed : nullptr, file_, sha256,
-                                    BoardResultMessage(*row.result, row.port, kStreamBytes)));
+    run_->Wait();
+    const std::vector<BoardOutcome> outcomes = run_->Outcomes();
+    const RunResult result = SummariseRun(outcomes, FactsOf(file_, run_->Stream()), ports_);
+    for (std::size_t k = 0; k < inRun_.size(); ++k) {
+        Row& row = rows_[inRun_[k]];
+        row.result = outcomes[k].result;
+        row.message = result.messages[k];
     }
-    Summary->setText(Q(BoardsDone(done, running_.size())));
-    running_.clear();
+    report_.insert(report_.end(), result.rows.begin(), result.rows.end());
+    Summary->setText(Q(result.total));
+    running_ = false;
     ShowRows();
     emit RunningChanged(false);
 }
@@ -233,9 +239,13 @@ void ClassSetDialog::SaveReport() {
     const OpenDialogOptions options{Q(text::kReportFilter), QStringLiteral("csv"), QString()};
     const std::optional<QString> file = toolkit_.ExecuteSaveDialog(this, options);
     if (!file) return;
-    if (!AppendReport(std::filesystem::path(file->toStdU16String()), report_)) {
-        toolkit_.MessageDlg(this, Q(CannotWrite(file->toStdString())), MsgKind::Error, mbOK);
-    }
+    // Each file gets the rows it does not have yet: saved twice, no run twice.
+    std::size_t& saved = saved_[QFileInfo(*file).absoluteFilePath().toStdString()];
+    std::string error;
+    std::optional<ReportFile> report = ReportFile::Open(std::filesystem::path(file->toStdU16String()),
+                                                        QDir::toNativeSeparators(*file).toStdString(), error);
+    while (report && saved < report_.size() && report->Append(report_[saved], error)) ++saved;
+    if (!error.empty()) toolkit_.MessageDlg(this, Q(error), MsgKind::Error, mbOK);
 }
 
 void ClassSetDialog::reject() {

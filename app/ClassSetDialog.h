@@ -1,31 +1,30 @@
 // "Programuj všechny desky…": the boards the machine has, one row each, all
-// programmed at once, each through a connection of its own (the window's
-// port through the window's own), with a progress bar and a result per row,
-// a retry of the rows that failed, and the report of the runs.
+// programmed at once by one board run (the window's port through the
+// window's own connection), with a progress bar and a result per row, a
+// retry of the rows that failed with the same build, and the report.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 #include <atomic>
-#include <deque>
+#include <future>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "PortMenu.h"
 #include "Toolkit.h"
-#include "board_set.h"
+#include "board_run.h"
 #include "port_connection.h"
-#include "transfer.h"
 
 class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTimer;
 
-class ClassSetDialog : public QDialog {
+class ClassSetDialog : public QDialog, private RunObserver {
     Q_OBJECT
 public:
     // `inUse` is the window's own connection, which the window's port takes
@@ -36,12 +35,12 @@ public:
     // Reads the ports again and makes the rows, keeping what each row that
     // stays had (its check mark, its result). Not during a run.
     void Refresh();
-    // Asks once, then programs the checked rows, or with `failedOnly` the
-    // rows whose last run failed, all at once. Returns at once: the run
-    // goes on while the dialog keeps answering.
+    // Asks once, then programs the checked rows all at once; with
+    // `failedOnly` the rows whose last run failed, with that run's build.
+    // Returns at once: the run goes on while the dialog keeps answering.
     void Program(bool failedOnly);
-    bool Running() const { return worker_.joinable(); }
-    // Asks where, and appends the rows of every run so far to that report.
+    bool Running() const { return running_; }
+    // Asks where, and appends to that report the rows it does not have yet.
     void SaveReport();
 
     QTableWidget* Rows;
@@ -70,28 +69,33 @@ private:
         std::optional<PortInfo> listed;
         bool checked = false;
         std::optional<BoardResult> result = {};  // of its last run
+        std::string message = {};                // what that result says
         std::string Key() const { return listed ? listed->device : port.Name(); }
     };
-    std::vector<Row> ListRows() const;
+    std::vector<Row> RowsOf(const std::vector<PortInfo>& ports) const;
+    // Whether `row` is the window's own port.
+    bool Windows(const Row& row) const;
+    void Take(std::vector<PortInfo> ports);
     void ShowRows();
-    void Tick();     // during a run: the bars; at its end, the results
+    void Tick();  // during a run: the bars; at its end, the results
     void Finish();
+    void Progressed(std::size_t board, std::size_t left) override;
 
     Toolkit& toolkit_;
     PortLister lister_;
     PortConnection& inUse_;
     std::string file_;
+    std::vector<PortInfo> ports_;  // as last listed
     std::vector<Row> rows_;
-    // The run under way: which rows, their connections (the window's own
-    // where it takes part), how far each has got, and its results.
-    std::vector<std::size_t> running_;
-    std::deque<PortConnection> own_;
+    // The last run, its rows and how far each of its boards has got. Kept
+    // after it ended: a retry sends its build.
     std::unique_ptr<std::atomic<std::size_t>[]> left_;
-    std::atomic<bool> ended_{false};
-    std::vector<BoardResult> results_;
-    ProgrammingStream stream_{};
-    std::thread worker_;
-    std::vector<std::string> report_;  // rows of every run so far
+    std::unique_ptr<BoardRun> run_;
+    std::vector<std::size_t> inRun_;
+    bool running_ = false;
+    std::vector<std::string> report_;          // rows of every run so far
+    std::map<std::string, std::size_t> saved_;  // how many of them each report file has
+    std::future<std::vector<PortInfo>> listing_;  // the ports read again, off this thread
     QTimer* ticker_;
     QTimer* watcher_;
 };

@@ -1,36 +1,33 @@
-// Follows the file the window has loaded, as a compiler rewrites it: a
-// change is told once the file has stayed unchanged for a moment, as
-// compilers write in pieces. A file written in place and one written beside
-// it and renamed over it are both followed; one that is deleted is waited
-// for until it comes back.
+// Follows the file the window has loaded, as a compiler rewrites it: looks
+// at it every kHexFileLook and says when to load it again, by the same rule
+// as ktq51-flash --watch (RebuiltFile).
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <utility>
+#include <optional>
+
+#include "rebuilt_file.h"
 
 class FileFollower : public QObject {
     Q_OBJECT
 public:
     explicit FileFollower(QObject* parent);
 
-    // Follows `file` from now on, and no other.
-    void Follow(const QString& file);
+    // Follows `file`, which looked like `loaded` when it was loaded, and no other.
+    void Follow(const QString& file, const std::optional<FileStamp>& loaded);
     void Stop();
     const QString& File() const { return file_; }
+    // What to make of the load that Due asked for.
+    RebuiltFile::Verdict Judge(const HexResult& result) { return rule_->Judge(result); }
 
 signals:
-    // The file exists and has stayed unchanged for kHexFileSettle since it changed.
-    void Changed();
+    // The file is to be loaded now.
+    void Due();
 
 private:
-    // `ours`: the file itself changed; otherwise its folder did.
-    void Noticed(bool ours);
-
     QString file_;
-    QFileSystemWatcher watcher_;
-    QTimer settle_;
-    std::pair<qint64, qint64> stamp_{-1, -1};  // the file's time and size when last noticed
+    std::optional<RebuiltFile> rule_;
+    QTimer look_;
 };

@@ -30,18 +30,16 @@ void PortMenu::MarkInUse() {
 }
 
 void PortMenu::Refresh() {
-    std::vector<PortInfo> ports = lister_();
-    std::vector<bool> behindComItem(ports.size(), false);
-    for (int n = 1; n <= kMenuPorts; ++n) {
-        const std::string device = PortName::Com(n).Device();
-        const PortInfo* found = FindPort(ports, device);
-        ComItem(n)->setToolTip(Q(ComItemTooltip(device, found, found == nullptr && DeviceExists(device))));
-        if (found != nullptr) behindComItem[static_cast<std::size_t>(found - ports.data())] = true;
+    const std::vector<PortInfo> listed = lister_();
+    const std::array<ComPort, kMenuPorts> com = ComPorts(listed);
+    for (const ComPort& slot : com) {
+        ComItem(slot.port.Number())->setToolTip(Q(ComItemTooltip(slot.device, slot.listed, slot.exists)));
     }
+    std::vector<PortInfo> ports;
+    for (const PortInfo* port : PortsBesideCom(listed, com)) ports.push_back(*port);
     // The port in use stays in the menu, even when it is no longer found.
-    if (const std::optional<PortInfo>& listed = inUse_.ChosenBy(); listed && FindPort(ports, listed->device) == nullptr) {
-        ports.push_back(*listed);
-        behindComItem.push_back(false);
+    if (const std::optional<PortInfo>& inUse = inUse_.ChosenBy(); inUse && FindPort(listed, inUse->device) == nullptr) {
+        ports.push_back(*inUse);
     }
 
     for (QAction* item : otherItems_ + withoutPort_) delete item;
@@ -50,10 +48,8 @@ void PortMenu::Refresh() {
     otherPorts_.clear();
     delete separator_;
     separator_ = nullptr;
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-        if (behindComItem[i] || !ports[i].HasPort()) continue;
+    for (const PortInfo& port : ports) {
         if (separator_ == nullptr) separator_ = menu_.addSeparator();
-        const PortInfo& port = ports[i];
         QAction* item = menu_.addAction(Q(PortLabel(port)));
         item->setToolTip(Q(port.stableName.empty() ? SystemPath(port.device) : port.stableName));
         connect(item, &QAction::triggered, this,
@@ -62,7 +58,7 @@ void PortMenu::Refresh() {
         otherPorts_.push_back(port);
     }
     // Adapters without a port: greyed, with why as their tooltip.
-    for (const PortInfo& adapter : ports) {
+    for (const PortInfo& adapter : listed) {
         if (adapter.HasPort()) continue;
         if (separator_ == nullptr) separator_ = menu_.addSeparator();
         const AdapterDiagnosis diagnosis = DiagnoseAdapter(adapter);

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <exception>
@@ -25,9 +26,12 @@
 #include "Settings.h"
 #include "grid_layout.h"
 #include "hexfile.h"
+#include "rebuilt_file.h"
 #include "memimage.h"
 #include "diagnosis.h"
+#include "board_run.h"
 #include "messages.h"
+#include "run_result.h"
 #include "system_info.h"
 #include "transfer.h"
 
@@ -37,11 +41,6 @@ namespace {
 
 // How often the idle window looks whether its port's device is still there.
 constexpr std::chrono::milliseconds kPortWatchInterval{250};
-
-// How long a changed file without its end record may stay so before it is
-// loaded as it is (as Otevřít would load it): a compiler writes the end
-// record within moments of the rest.
-constexpr std::chrono::milliseconds kUnfinishedWait{2000};
 
 constexpr int kRecentFiles = 5;
 const QString kLastFolderKey = QStringLiteral("lastFolder");
@@ -56,11 +55,7 @@ TForm1::TForm1(Toolkit& toolkit, PortLister ports, QWidget* parent)
     lastFolder_ = ProgramSettings()->value(kLastFolderKey).toString();
     ShowRecentFiles(ProgramSettings()->value(kRecentKey).toStringList());
     follower_ = new FileFollower(this);
-    connect(follower_, &FileFollower::Changed, this, [this] { RunCommand([this] { Reload(); }); });
-    unfinished_ = new QTimer(this);
-    unfinished_->setSingleShot(true);
-    unfinished_->setInterval(kUnfinishedWait);
-    connect(unfinished_, &QTimer::timeout, this, [this] { RunCommand([this] { Reload(); }); });
+    connect(follower_, &FileFollower::Due, this, [this] { RunCommand([this] { Reload(); }); });
     // An adapter pulled out while the window is idle is let go of at once,
     // so that the system frees its name for the adapter plugged in again.
     auto* portWatch = new QTimer(this);
@@ -107,7 +102,7 @@ void TForm1::Fatal(const QString& text, MsgKind kind) {
     if (starting_) {
         const std::vector<PortInfo> ports = listPorts_();
         const auto adapter = std::find_if(ports.begin(), ports.end(), [this](const PortInfo& port) {
-            return port.usb && port.HasPort() && FindPort({port}, ComHandle.Port().Device()) == nullptr;
+            return port.UsbAdapter() && FindPort({port}, ComHandle.Port().Device()) == nullptr;
         });
         if (adapter != ports.end()) {
             const QString offer = text + '\n' + Q(UseAdapterInstead(*adapter));
@@ -123,8 +118,8 @@ bool TForm1::TakeOfferedAdapter(const PortInfo& adapter) {
     starting_ = false;
     // An adapter behind COM2..COM5 is taken as that COM item, exactly as if
     // the user had chosen it.
-    for (int n = 2; n <= kMenuPorts; ++n) {
-        if (FindPort({adapter}, PortName::Com(n).Device()) != nullptr) return SelectPort(PortName::Com(n), std::nullopt);
+    for (const ComPort& slot : ComPorts({adapter})) {
+        if (slot.listed != nullptr) return SelectPort(slot.port, std::nullopt);
     }
     return SelectPort(PortName::Device(adapter.device), adapter);
 }
@@ -179,17 +174,19 @@ void TForm1::Otev1Click() {
 }
 
 void TForm1::OpenFile(const QString& file) {
-    lastFolder_ = QFileInfo(file).absolutePath();
+    const QString path = QFileInfo(file).absoluteFilePath();
+    lastFolder_ = QFileInfo(path).absolutePath();
     ProgramSettings()->setValue(kLastFolderKey, lastFolder_);
     // Erase, then load: a file that cannot be loaded changes nothing.
-    const HexResult result = EraseAndLoadHexFile(std::filesystem::path(file.toStdU16String()), MemImage);
+    const std::optional<FileStamp> loaded = StampOf(std::filesystem::path(path.toStdU16String()));
+    const HexResult result = EraseAndLoadHexFile(std::filesystem::path(path.toStdU16String()), MemImage);
     if (!result.ok()) {
         WarnNotLoaded(result, file);
         return;
     }
     RefreshGrid(*SDataCells);
-    follower_->Follow(file);
-    Remember(file);
+    follower_->Follow(path, loaded);
+    Remember(path);
 }
 
 void TForm1::Reload() {
@@ -199,23 +196,16 @@ void TForm1::Reload() {
         reloadPending_ = true;  // a transfer never sends a half-reloaded image
         return;
     }
-    const bool waitedEnough = reloadUnfinished_ && !unfinished_->isActive();
-    unfinished_->stop();
     auto image = std::make_unique<ImageCells>();
     const HexResult result = EraseAndLoadHexFile(std::filesystem::path(file.toStdU16String()), *image);
-    // Compilers write the end record last: a file without it, or one that
-    // ends inside a record, is still being written. It is taken as it is
-    // only if it stays so for a while.
-    reloadUnfinished_ = !result.summary.HasEndRecord() &&
-                        (result.ok() || result.status == HexStatus::UnexpectedEnd);
-    if (reloadUnfinished_ && !waitedEnough) {
-        unfinished_->start();
-        return;
-    }
-    reloadUnfinished_ = false;
-    if (!result.ok()) {
-        WarnNotLoaded(result, file);
-        return;
+    switch (follower_->Judge(result)) {
+        case RebuiltFile::Verdict::Wait:
+            return;  // still being written
+        case RebuiltFile::Verdict::Refuse:
+            WarnNotLoaded(result, file);
+            return;
+        case RebuiltFile::Verdict::Take:
+            break;
     }
     MemImage = *image;
     RefreshGrid(*SDataCells);
@@ -304,6 +294,20 @@ void TForm1::Konec1Click() {
     close();
 }
 
+namespace {
+
+// How far the one board of Programuj has got.
+class Progress : public RunObserver {
+public:
+    void Progressed(std::size_t, std::size_t left) override { left_ = left; }
+    std::size_t Left() const { return left_; }
+
+private:
+    std::atomic<std::size_t> left_{0};
+};
+
+}  // namespace
+
 void TForm1::Programuj1Click() {
     SetStatus(Q(text::kProgramming));
     if (ShowMessageBox(Q(text::kConfirmProgramming), MsgKind::Warning, mbYes | mbNo) != ModalResult::Yes) {
@@ -311,37 +315,26 @@ void TForm1::Programuj1Click() {
         return;
     }
 
-    // A port whose device vanished was let go, so that its name is free for
-    // the adapter when it is plugged in again: open it afresh, exactly as at
-    // selection. Failing that, the program goes on.
-    ComHandle.LetGoIfGone();
-    if (const OpenResult reopened = ComHandle.EnsureOpen(); !reopened.ok()) {
-        ShowMessageBox(Q(PortOpenMessage(reopened, ComHandle.Port(), listPorts_())), MsgKind::Error, mbOK);
-        SetStatus(QString());
-        return;
-    }
-
-    const ProgrammingStream stream = MakeProgrammingStream(MemImage);
-    WriteResult result;
+    // One board, through the window's own connection: a port whose device
+    // vanished is let go and opened afresh, exactly as at selection.
+    Progress progress;
+    std::optional<BoardOutcome> outcome;
     transferring_ = true;
-    try {
-        toolkit_.RunWithProgress(this, stream.size(), Q(ProgressPortText(PortLabel(ComHandle))),
-                                 [&](const std::function<void(std::size_t)>& progress) {
-            result = ComHandle.Send(stream, ComHandle.WriteLimitFor(stream.size()), progress);
-        });
-    } catch (...) {
-        transferring_ = false;
-        SetStatus(QString());
-        ReloadIfPending();
-        throw;
+    {
+        BoardRun run(MakeProgrammingStream(MemImage), std::nullopt, &progress);
+        run.Add({ComHandle.Port(), ComHandle.ChosenBy(), &ComHandle});
+        toolkit_.ShowProgress(this, kStreamBytes, Q(ProgressPortText(PortLabel(ComHandle))),
+                              {[&] { return progress.Left(); }, [&] { return run.Ended(); }});
+        run.Wait();
+        outcome = run.Outcomes().front();
     }
     transferring_ = false;
 
-    if (result.ok()) {
-        ShowMessageBox(Q(text::kProgrammingDone), MsgKind::Information, mbOK);
-    } else {
-        ShowMessageBox(Q(TransferFailedMessage(result, stream.size(), ComHandle.Port())), MsgKind::Error, mbOK);
-    }
+    const BoardResult& result = *outcome->result;
+    // A port that could not be opened is worded with the ports there are.
+    const std::vector<PortInfo> ports = result.opened.ok() ? std::vector<PortInfo>{} : listPorts_();
+    ShowMessageBox(Q(BoardMessage(result, ComHandle.Port(), ports)), result.ok() ? MsgKind::Information : MsgKind::Error,
+                   mbOK);
     SetStatus(QString());
     ReloadIfPending();
 }

@@ -125,7 +125,8 @@ private:
     bool SelectPort(const PortName& port, const std::optional<PortInfo>& listed);
     // Loads the followed file again, as it has changed: the same erase-then-
     // load as Otevřít, the image kept where it cannot be loaded. A file
-    // without its end record is still being written: it is waited for.
+    // without its end record is still being written: it is waited for, as
+    // the follower's rule says.
     void Reload();
     // The warning of a file that cannot be loaded, as Otevřít gives it.
     void WarnNotLoaded(const HexResult& result, const QString& file);
@@ -151,8 +152,6 @@ private:
     bool starting_ = false;      // Init is opening COM1
     QString lastFolder_;         // of the last file loaded, in this run or the last one
     FileFollower* follower_;     // the file the image holds, followed
-    QTimer* unfinished_;         // a changed file without its end record: loaded anyway if it stays so
-    bool reloadUnfinished_ = false;  // the last reload found no end record
     QAction* recentSeparator_ = nullptr;
     QList<QAction*> recentItems_;  // Soubor's five, shown as RecentFiles says
     bool reloadPending_ = false;  // the file changed during a transfer

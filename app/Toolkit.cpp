@@ -9,9 +9,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <atomic>
-#include <exception>
-#include <thread>
 
 #include "QtText.h"
 #include "messages.h"
@@ -81,30 +78,18 @@ private:
 
 }  // namespace
 
-void QtToolkit::RunWithProgress(QWidget* parent, std::size_t total, const QString& heading,
-                                const ProgressJob& job) {
+void QtToolkit::ShowProgress(QWidget* parent, std::size_t total, const QString& heading,
+                             const ProgressSource& source) {
     ProgressBox box(parent, total, heading);
-    std::atomic<std::size_t> done{0};
-    std::exception_ptr failure;
-
-    // The worker only stores its count; the box reads it on a timer, so a fast
-    // job cannot flood the event queue.
+    // The count is read on a timer, so that a fast transfer cannot flood the
+    // event queue.
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, &box, [&] { box.Show(done.load()); });
-    ticker.start(50);
-
-    std::thread worker([&] {
-        try {
-            job([&](std::size_t n) { done.store(n); });
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&box, [&box, &done] { box.Show(done.load()); box.Finish(); },
-                                  Qt::QueuedConnection);
+    QObject::connect(&ticker, &QTimer::timeout, &box, [&] {
+        box.Show(source.done());
+        if (source.ended()) box.Finish();
     });
-    box.exec();
-    worker.join();
-    if (failure) std::rethrow_exception(failure);
+    ticker.start(50);
+    if (!source.ended()) box.exec();
 }
 
 ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& message, MsgKind kind,

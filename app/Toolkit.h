@@ -22,9 +22,12 @@ using MsgButtons = unsigned;
 // other way counts as a refusal.
 enum class ModalResult { None = 0, OK = 1, Cancel = 2, Yes = 6, No = 7 };
 
-// Work that runs off the user-interface thread and reports how many of its
-// units are done.
-using ProgressJob = std::function<void(const std::function<void(std::size_t)>& progress)>;
+// How far work that runs elsewhere (a board run's own thread) has got, as a
+// progress box asks: the units done, and whether it has ended.
+struct ProgressSource {
+    std::function<std::size_t()> done;
+    std::function<bool()> ended;
+};
 
 struct OpenDialogOptions {
     QString filter;         // "Description (*.ext)"
@@ -52,13 +55,12 @@ public:
     // Shows `dialog` modally until it is closed.
     virtual void ExecDialog(QDialog& dialog) = 0;
 
-    // Runs `job` on a worker thread behind a modal progress indication of
-    // `total` units, headed by `heading` (which port), which cannot be
-    // cancelled; the window keeps painting and takes no other command
-    // meanwhile. Returns when the job has ended; an exception from the job
-    // is rethrown here.
-    virtual void RunWithProgress(QWidget* parent, std::size_t total, const QString& heading,
-                                 const ProgressJob& job) = 0;
+    // Shows a modal progress indication of `total` units, headed by
+    // `heading` (which port), which cannot be cancelled, until `source` says
+    // the work has ended; the window keeps painting and takes no other
+    // command meanwhile. `source` is asked on this thread.
+    virtual void ShowProgress(QWidget* parent, std::size_t total, const QString& heading,
+                              const ProgressSource& source) = 0;
 };
 
 class QtToolkit : public Toolkit {
@@ -69,6 +71,6 @@ public:
                                              const OpenDialogOptions& options) override;
     std::optional<QString> ExecuteSaveDialog(QWidget* parent, const OpenDialogOptions& options) override;
     void ExecDialog(QDialog& dialog) override;
-    void RunWithProgress(QWidget* parent, std::size_t total, const QString& heading,
-                         const ProgressJob& job) override;
+    void ShowProgress(QWidget* parent, std::size_t total, const QString& heading,
+                      const ProgressSource& source) override;
 };

@@ -24,6 +24,10 @@ bool IsTerminal(std::FILE* stream);
 // several lines can be redrawn in place.
 bool RedrawsLines();
 
+// How many characters a line of standard error's terminal holds now; 0
+// where it is no terminal or cannot tell.
+int TerminalColumns();
+
 // From now until the process ends, an interrupt (Ctrl+C) stops every
 // transfer at once and discards what is still queued on each port watched,
 // so that no stray tail of the stream reaches a board later; then the

@@ -1,5 +1,6 @@
 // The command line's surroundings on POSIX systems.
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -39,6 +40,12 @@ void PrepareConsole() {
 
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
+}
+
+int TerminalColumns() {
+    winsize size{};
+    // Returns 0 upon success, -1 upon failure (no terminal).
+    return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 bool RedrawsLines() {

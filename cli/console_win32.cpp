@@ -84,6 +84,13 @@ bool IsTerminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
+int TerminalColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    // Returns nonzero upon success, 0 upon failure (no console).
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 bool RedrawsLines() {
     return redrawsLines;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -41,10 +40,6 @@ struct HexSummary {
     // without it may still be being written.
     bool HasEndRecord() const { return records[1] > 0; }
 };
-
-// How long a HEX file must stay unchanged after a change before it is taken
-// as written: compilers write their output in pieces.
-inline constexpr std::chrono::milliseconds kHexFileSettle{300};
 
 struct HexResult {
     HexStatus status = HexStatus::Ok;

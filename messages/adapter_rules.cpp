@@ -21,22 +21,16 @@
 
 namespace {
 
-std::string ChipOf(const std::string& vidPid) {
-    if (vidPid == "1a86:7523") return "CH340";
-    if (vidPid == "1a86:5523") return "CH341";
-    if (vidPid.starts_with("1a86:")) return "CH34x";
-    if (vidPid.starts_with("0403:")) return "FTDI";
-    if (vidPid.starts_with("10c4:")) return "CP210x";
-    if (vidPid.starts_with("067b:")) return "PL2303";
-    return {};
-}
-
 // Where a chip's Windows driver comes from.
 std::string WindowsDriverFix(const std::string& vidPid) {
-    if (vidPid.starts_with("1a86:")) return "Nainstalujte ovladač CH341SER od výrobce čipu (WCH) a převodník připojte znovu.";
-    if (vidPid.starts_with("10c4:")) return "Nainstalujte ovladač CP210x VCP od Silicon Labs a převodník připojte znovu.";
-    if (vidPid.starts_with("067b:")) return "Nainstalujte ovladač PL2303 od Prolificu a převodník připojte znovu.";
-    if (vidPid.starts_with("0403:")) return "Nainstalujte ovladač FTDI VCP a převodník připojte znovu.";
+    const SerialChips* chips = ChipsOf(vidPid);
+    switch (chips != nullptr ? chips->maker : ChipMaker::None) {
+        case ChipMaker::Wch: return "Nainstalujte ovladač CH341SER od výrobce čipu (WCH) a převodník připojte znovu.";
+        case ChipMaker::SiliconLabs: return "Nainstalujte ovladač CP210x VCP od Silicon Labs a převodník připojte znovu.";
+        case ChipMaker::Prolific: return "Nainstalujte ovladač PL2303 od Prolificu a převodník připojte znovu.";
+        case ChipMaker::Ftdi: return "Nainstalujte ovladač FTDI VCP a převodník připojte znovu.";
+        case ChipMaker::None: break;
+    }
     return "Windows 10 a novější mají ovladač usbser: převodník připojte znovu; starší Windows potřebují soubor .inf "
            "od výrobce desky.";
 }
@@ -45,7 +39,8 @@ std::string WindowsDriverFix(const std::string& vidPid) {
 
 AdapterDiagnosis DiagnoseAdapter(const PortInfo& a) {
     const PortInfo::Trouble& t = a.trouble;
-    if (a.vidPid.starts_with("067b:") && t.problem == 10 &&
+    const SerialChips* chips = ChipsOf(a.vidPid);
+    if (chips != nullptr && chips->maker == ChipMaker::Prolific && t.problem == 10 &&
         (a.description.find("PHASED OUT") != std::string::npos || a.revision == "0300")) {
         return {"jde o čip PL2303HXA/XA, který současný ovladač Prolific odmítá (kód 10)",
                 "Nainstalujte starší ovladač Prolific (z doby před rokem 2012), který tento čip ještě bere, nebo "
@@ -59,12 +54,12 @@ AdapterDiagnosis DiagnoseAdapter(const PortInfo& a) {
         case 0: break;
         case 28: return {"nemá ovladač (kód 28)", WindowsDriverFix(a.vidPid)};
         case 10:
-            return {"ho ovladač nedokázal spustit (kód 10)",
+            return {"ovladač ho nedokázal spustit (kód 10)",
                     "Odpojte převodník a připojte ho znovu; když to nepomůže, nainstalujte nejnovější ovladač od "
                     "výrobce čipu."};
         case 22: return {"je zakázaný (kód 22)", "Povolte ho ve Správci zařízení."};
         case 43:
-            return {"ho Windows zastavily, protože hlásil chyby (kód 43)",
+            return {"Windows ho zastavily, protože hlásil chyby (kód 43)",
                     "Připojte ho do jiné zásuvky USB nebo jiným kabelem."};
         default:
             return {"má ve Správci zařízení problém s kódem " + std::to_string(t.problem),
@@ -73,11 +68,11 @@ AdapterDiagnosis DiagnoseAdapter(const PortInfo& a) {
     if (t.boundDriver == "usbfs") {
         const std::string who = t.holder.empty() ? "jiný program" : "program " + t.holder;
         if (t.holder.starts_with("brltty")) {
-            return {"ho převzal " + who,
+            return {"převzal ho " + who,
                     "brltty (program pro Braillův řádek) si bere převodníky CH340: odinstalujte ho příkazem "
                     "„sudo apt remove brltty“ a převodník připojte znovu."};
         }
-        return {"ho převzal " + who, "Ukončete ho a převodník připojte znovu."};
+        return {"převzal ho " + who, "Ukončete ho a převodník připojte znovu."};
     }
     const std::string clone =
         "Odpojte převodník a připojte ho znovu; když to nepomůže, jde nejspíš o napodobeninu čipu, kterou ovladač "
@@ -85,15 +80,15 @@ AdapterDiagnosis DiagnoseAdapter(const PortInfo& a) {
     // The right driver has it, but made no port: its probe of the chip failed
     // (ch341 logs "failed to receive control message").
     if (!t.boundDriver.empty() && t.boundDriver == t.wantedDriver) {
-        return {"ho ovladač " + t.boundDriver + " odmítl: port nevytvořil", clone};
+        return {"ovladač " + t.boundDriver + " ho odmítl: port nevytvořil", clone};
     }
     if (!t.boundDriver.empty()) {
-        return {"ho obsluhuje ovladač " + t.boundDriver + (t.wantedDriver.empty() ? "" : ", ne " + t.wantedDriver),
+        return {"obsluhuje ho ovladač " + t.boundDriver + (t.wantedDriver.empty() ? "" : ", ne " + t.wantedDriver),
                 "Odpojte převodník a připojte ho znovu."};
     }
     // Loaded, but it did not take the device: its probe refused it
     // (pl2303: "required interrupt-in endpoint missing"), or it was unbound.
-    if (!t.wantedDriver.empty() && t.wantedLoaded) return {"ho ovladač " + t.wantedDriver + " nepřevzal", clone};
+    if (!t.wantedDriver.empty() && t.wantedLoaded) return {"ovladač " + t.wantedDriver + " ho nepřevzal", clone};
     if (!t.wantedDriver.empty()) {
         return {"nemá ovladač", "Nahrajte ovladač příkazem „sudo modprobe " + t.wantedDriver +
                                     "“ a převodník připojte znovu."};
@@ -102,7 +97,7 @@ AdapterDiagnosis DiagnoseAdapter(const PortInfo& a) {
 }
 
 std::string AdapterName(const PortInfo& adapter) {
-    std::string chip = ChipOf(adapter.vidPid);
+    std::string chip = ChipName(adapter.vidPid);
     if (chip.empty()) chip = adapter.description.empty() ? "USB" : adapter.description;
     return "Převodník " + chip + " (" + adapter.vidPid + ")";
 }

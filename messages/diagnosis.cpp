@@ -34,11 +34,11 @@ std::string DiagnosisText(std::string_view version, const std::string& system, c
                           const std::string& lastError) {
     std::string text = std::string(text::kWindowTitle) + " " + std::string(version) + "\nSystém: " + system + "\n\n";
     text += "COM1 až COM5:\n";
-    for (int n = 1; n <= kMenuPorts; ++n) {
-        const PortName port = PortName::Com(n);
-        const std::string device = port.Device();
-        text += "  " + port.Name() + ": " + ComItemTooltip(device, FindPort(ports, device), DeviceExists(device)) +
-                (device != DefaultComDevice(n) ? " (" + port.Variable() + "=" + device + ")" : "") + "\n";
+    for (const ComPort& slot : ComPorts(ports)) {
+        text += "  " + slot.port.Name() + ": " + ComItemTooltip(slot.device, slot.listed, slot.exists) +
+                (slot.device != DefaultComDevice(slot.port.Number()) ? " (" + slot.port.Variable() + "=" + slot.device + ")"
+                                                                     : "") +
+                "\n";
     }
     text += "\nSériové porty:\n";
     std::string withoutPort;

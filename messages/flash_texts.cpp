@@ -19,6 +19,10 @@ std::string TimeoutTooShort(std::string_view value, long long shortestSeconds) {
            std::to_string(shortestSeconds) + " s.";
 }
 
+std::string BadCount(std::string_view option, std::string_view value) {
+    return std::string(option) + " chce počet desek, ne „" + std::string(value) + "“";
+}
+
 std::string UnknownOption(std::string_view option) {
     return "neznámá volba " + std::string(option);
 }
@@ -26,6 +30,12 @@ std::string UnknownOption(std::string_view option) {
 std::string NothingIsSent(std::string_view mode) {
     return std::string(mode) +
            " nic neposílá: --port, --all, --each, --yes, --timeout, --report, --wait ani --watch nemají smysl";
+}
+
+std::string HexLoadReport(const HexResult& result, const std::string& file) {
+    const bool namesTheFile = result.status == HexStatus::OpenFailed || result.status == HexStatus::ReadFailed ||
+                              result.status == HexStatus::NotARegularFile || result.status == HexStatus::TooLarge;
+    return (namesTheFile ? std::string() : file + ": ") + HexLoadMessage(result, file);
 }
 
 std::string WatchingFile(const std::string& file) {
@@ -67,8 +77,8 @@ std::string SendingText(std::size_t total, const std::string& device) {
            std::to_string(LineSeconds(total)) + " s)";
 }
 
-std::string CannotWrite(const std::string& file) {
-    return "Soubor " + file + " nelze zapsat";
+std::string CannotWrite(const std::string& file, const std::string& reason) {
+    return "Soubor " + file + " nelze zapsat: " + reason;
 }
 
 std::string EmptyWindowMessage(const std::string& file, const HexSummary& s) {

@@ -62,6 +62,7 @@ inline constexpr std::string_view kMissingFile = "chybí soubor HEX";
 inline constexpr std::string_view kOneFileOnly = "zadejte jen jeden soubor HEX";
 inline constexpr std::string_view kCheckAndStreamOut = "--check a --stream-out nejdou spolu";
 inline constexpr std::string_view kOneAdapter = "jediný převodník USB";
+inline constexpr std::string_view kAnyAdapter = "převodník USB";
 inline constexpr std::string_view kNoAdapter = "Žádný převodník USB není připojen.";
 inline constexpr std::string_view kSeveralAdapters =
     "Připojeno je více převodníků USB: vyberte jeden volbou --port.";
@@ -78,8 +79,13 @@ inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno
 std::string MissingValue(std::string_view option);
 std::string BadSeconds(std::string_view option, std::string_view value);
 std::string TimeoutTooShort(std::string_view value, long long shortestSeconds);
+std::string BadCount(std::string_view option, std::string_view value);
 std::string UnknownOption(std::string_view option);
 std::string NothingIsSent(std::string_view mode);
+
+// A file that cannot be loaded, as the command line says it: the loader's
+// message, headed by the file where the message does not name it.
+std::string HexLoadReport(const HexResult& result, const std::string& file);
 
 // --watch: what it does, once at its start; a change seen; a file without
 // its end record, which is not sent.
@@ -96,7 +102,8 @@ std::string ConfirmPrompt();
 // The first progress line where it is not redrawn in place.
 std::string SendingText(std::size_t total, const std::string& device);
 
-std::string CannotWrite(const std::string& file);
+// A file that cannot be written, and the system's text for why.
+std::string CannotWrite(const std::string& file, const std::string& reason);
 
 // Why a file that puts nothing into 0x3000-0x3FFF is not sent: where its
 // data lies, the likely cause, and how to erase the board on purpose.

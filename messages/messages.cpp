@@ -15,11 +15,12 @@ std::string TypeName(int type) {
 }
 
 // Why a port could not be opened or set up, as the user is told.
-std::string OpenReason(const OpenResult& r) {
+std::string OpenReason(const OpenStatus& r) {
     if (!r.setting.empty()) {
         return "nastavení linky se neujalo (" + (r.setting == "speed" ? std::string("rychlost") : r.setting) + ")";
     }
     if (r.cause == PortCause::InUse) return "port používá jiný program";
+    if (r.cause == PortCause::Probed) return "port může právě zkoušet " + r.holder;
     return r.reason;
 }
 
@@ -99,6 +100,7 @@ std::string PortAdvice(PortCause cause, const PortName& port, const std::vector<
         case PortCause::TimedOut:
             return "Linka data nepřijímá: zkontrolujte, že je deska zapnutá a připojená.";
         case PortCause::InUse:
+        case PortCause::Probed:
         case PortCause::NoDevice:
         case PortCause::NoHardware:
         case PortCause::NoPermission:
@@ -114,12 +116,6 @@ std::string ProgressText(std::size_t done, std::size_t total) {
     const std::size_t toGo = done < total ? total - done : 0;
     return "Odesláno " + std::to_string(done) + " z " + Bytes(static_cast<long long>(total)) + ", zbývá asi " +
            std::to_string(LineSeconds(toGo)) + " s";
-}
-
-std::string BoardResultMessage(const BoardResult& result, const PortName& port, std::size_t total) {
-    if (!result.opened.ok()) return PortOpenMessage(result.opened, port, {});
-    if (!result.written.ok()) return TransferFailedMessage(result.written, total, port);
-    return std::string(text::kProgrammingDone);
 }
 
 std::string Brief(const std::string& message) {
@@ -141,13 +137,14 @@ std::string AboutText(std::string_view version) {
     return std::string(text::kWindowTitle) + "\nVerze " + std::string(version);
 }
 
-std::string PortOpenMessage(const OpenResult& r, const PortName& port, const std::vector<PortInfo>& ports) {
+std::string PortOpenMessage(const OpenStatus& r, const PortName& port, const std::vector<PortInfo>& ports) {
     const std::string device = r.device.empty() ? port.Name() : r.device;
     std::string message = r.failure == PortFailure::LineError ? "Chyba linky\n" : "COM nelze otevřít\n";
     message += device + ": " + OpenReason(r);
-    const std::string advice = r.holder.empty() ? PortAdvice(r.cause, port, ports)
-                                                : "Port " + device + " má otevřený program " + r.holder +
-                                                      ": ukončete ho a zkuste to znovu.";
+    const std::string advice = r.holder.empty() || r.cause == PortCause::Probed
+                                   ? PortAdvice(r.cause, port, ports)
+                                   : "Port " + device + " má otevřený program " + r.holder +
+                                         ": ukončete ho a zkuste to znovu.";
     if (!advice.empty()) message += '\n' + advice;
     return message;
 }
@@ -207,6 +204,10 @@ std::string UseAdapterInstead(const PortInfo& adapter) {
 
 std::string RecentFileGone(const std::string& file) {
     return "Soubor " + file + " už neexistuje: z nedávných souborů jsem ho vyřadil.";
+}
+
+std::string CannotWriteReport(const std::string& file, const std::string& reason) {
+    return "Protokol " + file + " nelze zapsat: " + reason;
 }
 
 std::string ProgressPortText(const std::string& port) {

@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "board_set.h"
 #include "hexfile.h"
 #include "port.h"
 #include "port_connection.h"
@@ -28,15 +27,11 @@ std::string ConversionMessage(const ConversionError& error);
 // "COM nelze otevřít" or "Chyba linky"; then the device and why; then, for
 // the common causes, what to do about `port`, naming the machine's `ports`
 // where that helps (the caller lists them: messages never do).
-std::string PortOpenMessage(const OpenResult& result, const PortName& port, const std::vector<PortInfo>& ports);
+std::string PortOpenMessage(const OpenStatus& result, const PortName& port, const std::vector<PortInfo>& ports);
 
 // "Chyba pri odesílání"; then how much went out and why; then that the
 // board must be reset before the next try, and what else to do.
 std::string TransferFailedMessage(const WriteResult& result, std::size_t total, const PortName& port);
-
-// What one board of a set got, in the words of a single board: the success
-// text, why its port could not be opened, or why its transfer failed.
-std::string BoardResultMessage(const BoardResult& result, const PortName& port, std::size_t total);
 
 // A message in one line: its first two lines joined ("Chyba pri odesílání –
 // Odesláno 0 z 16384 bajtů: vypršel časový limit").
@@ -101,6 +96,10 @@ std::string UseAdapterInstead(const PortInfo& adapter);
 
 // Why a recent file is gone from the Soubor menu.
 std::string RecentFileGone(const std::string& file);
+
+// Why the report `file` cannot be written: the system's text, or that it
+// holds another report.
+std::string CannotWriteReport(const std::string& file, const std::string& reason);
 
 // The progress box's line naming the port.
 std::string ProgressPortText(const std::string& port);

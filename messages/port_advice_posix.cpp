@@ -52,6 +52,18 @@ std::string PlatformPortAdvice(PortCause cause, const PortName& port, const std:
         }
         case PortCause::InUse:
             return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
+        case PortCause::Probed: {
+            // The rule that has ModemManager leave this board alone, by its USB IDs.
+            const PortInfo* listed = FindPort(ports, port.Device());
+            const std::string vidPid = listed != nullptr && listed->vidPid.size() == 9 ? listed->vidPid : "xxxx:xxxx";
+            return "ModemManager zkouší každé nově připojené zařízení cdc_acm příkazy AT, které by se přimíchaly do "
+                   "programu desky, a tak deska nic nedostala. Aby ji nechal být, zapište pravidlo udev příkazem "
+                   "„echo 'ATTRS{idVendor}==\"" +
+                   vidPid.substr(0, 4) + "\", ATTRS{idProduct}==\"" + vidPid.substr(5) +
+                   "\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"' | sudo tee /etc/udev/rules.d/99-ktq51.rules && sudo udevadm "
+                   "control --reload“ a desku připojte znovu; nebo ModemManager vypněte příkazem „sudo systemctl "
+                   "disable --now ModemManager“.";
+        }
         default:
             break;
     }

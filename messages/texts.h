@@ -47,6 +47,11 @@ inline constexpr std::string_view kButtonRetryFailed = "Opakovat chybné";
 inline constexpr std::string_view kButtonSaveReport = "Uložit protokol…";
 inline constexpr std::string_view kButtonClose = "Zavřít";
 inline constexpr std::string_view kReportFilter = "Protokol CSV (*.csv)";
+inline constexpr std::string_view kRetrySameBuild =
+    "Soubor byl od posledního běhu nahrán znovu: chybné desky dostanou program z posledního běhu, stejný jako ostatní.";
+inline constexpr std::string_view kOtherReport =
+    "soubor už obsahuje jiný protokol (jiné sloupce, jiná verze programu, nebo ho změnil jiný program); zvolte "
+    "nový soubor";
 inline constexpr std::string_view kNoBoardChecked = "Zaškrtněte desky, které se mají programovat.";
 
 // Following the loaded file.

@@ -15,9 +15,10 @@
 
 // Opens and configures the device the system knows as `device`, as OpenPort
 // describes; on success `opened` holds it and `state` its settings as set.
-// The time-outs set are CommTimeouts' own. The result names no device:
-// OpenPort adds it.
-OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state);
+// The time-outs set are CommTimeouts' own. A port that another program
+// holds is refused before any of its settings change. The result names no
+// device: OpenPort adds it.
+OpenStatus OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state);
 
 // Sends `data` and waits until it has left, as WritePort describes, keeping
 // the account in `departures` and the outcome in `result`.

@@ -81,20 +81,26 @@ enum class PortCause {
     Gone,          // the device vanished (unplugged) after it was open
     Refused,       // the adapter's driver refused to open it (a chip it cannot drive)
     TimedOut,      // the line took no more within the limit
+    Probed,        // a program that tries each new port as a modem may write to it (ModemManager)
 };
 
-struct OpenResult {
+// What an open came to, without the port itself: copied into results and
+// messages.
+struct OpenStatus {
     PortFailure failure = PortFailure::None;
     PortCause cause = PortCause::None;
     std::string device;   // what was opened
     std::string reason;   // the system's text for a failure, where it has one
     std::string setting;  // a line setting that did not take, by its name
     std::string holder = {};  // another program that has the port open: "cat (PID 1234)"
+    bool ok() const { return failure == PortFailure::None; }
+};
+
+struct OpenResult : OpenStatus {
     // On success: the open port, its line settings as set, and its time-outs.
     PortHandle handle = {};
     std::shared_ptr<const CommStateRecord> state = {};
     CommTimeouts timeouts = {};
-    bool ok() const { return failure == PortFailure::None; }
 };
 
 // Opens `port` for exclusive reading and writing without waiting for a

@@ -27,20 +27,15 @@ OpenResult OpenPort(const PortName& port) {
     const std::string device = port.Device();
     PortHandle opened;
     auto settings = std::make_shared<CommStateRecord>();
-    OpenResult result = OpenDevice(device, opened, *settings);
+    OpenResult result;
+    static_cast<OpenStatus&>(result) = OpenDevice(device, opened, *settings);
     result.device = device;
-    if (result.ok()) result.holder = OtherHolder(device);
-    if (!result.holder.empty()) {
-        result.failure = PortFailure::CannotOpen;
-        result.cause = PortCause::InUse;
-        return result;  // `opened` closes: the port is not ours to send on
-    }
     if (result.ok()) {
         result.handle = std::move(opened);
         result.state = std::move(settings);
         result.timeouts = CommTimeouts{};
     }
-    return result;
+    return result;  // on failure `opened` closes: the port is not ours to send on
 }
 
 WriteResult WritePort(const PortHandle& port, std::span<const std::uint8_t> data, std::chrono::milliseconds limit,

@@ -1,4 +1,5 @@
 // What the listing of ports does alike on every platform.
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <set>
@@ -45,7 +46,7 @@ bool NaturalLess(const std::string& a, const std::string& b) {
 void NameInterfaces(std::vector<PortInfo>& ports) {
     std::map<std::string, std::vector<PortInfo*>> byAdapter;
     for (PortInfo& port : ports) {
-        if (port.usb && port.HasPort() && !port.adapter.empty()) byAdapter[port.adapter].push_back(&port);
+        if (port.UsbAdapter() && !port.adapter.empty()) byAdapter[port.adapter].push_back(&port);
     }
     for (PortInfo& port : ports) {
         const auto it = byAdapter.find(port.adapter);
@@ -67,25 +68,84 @@ void NameInterfaces(std::vector<PortInfo>& ports) {
     }
 }
 
-bool KnownSerialChip(const std::string& vidPid) {
+const SerialChips* ChipsOf(const std::string& vidPid) {
     // The USB IDs that the Linux drivers ftdi_sio, ch341, cp210x and pl2303
     // and their Windows counterparts serve for the chips of common adapters
     // and boards; 0403:0000 is an FTDI clone whose ID a Windows driver
     // erased.
-    static const std::set<std::string> known = {
-        "0403:6001", "0403:6010", "0403:6011", "0403:6014", "0403:6015", "0403:0000",
-        "1a86:7523", "1a86:7522", "1a86:5523", "1a86:55d2", "1a86:55d3", "1a86:55d4", "1a86:55d5",
-        "10c4:ea60", "10c4:ea61", "10c4:ea63", "10c4:ea70", "10c4:ea71", "10c4:ea80",
-        "067b:2303", "067b:2304", "067b:23a3", "067b:23b3", "067b:23c3", "067b:23d3", "067b:23e3", "067b:23f3",
+    static const SerialChips kChips[] = {
+        {ChipMaker::Ftdi, "0403", "FTDI", "ftdi_sio", {"6001", "6010", "6011", "6014", "6015", "0000"}, {}},
+        {ChipMaker::Wch, "1a86", "CH34x", "ch341", {"7523", "7522", "5523", "55d2", "55d3", "55d4", "55d5"},
+         {"CH340", "", "CH341"}},
+        {ChipMaker::SiliconLabs, "10c4", "CP210x", "cp210x", {"ea60", "ea61", "ea63", "ea70", "ea71", "ea80"}, {}},
+        {ChipMaker::Prolific, "067b", "PL2303", "pl2303",
+         {"2303", "2304", "23a3", "23b3", "23c3", "23d3", "23e3", "23f3"}, {}},
     };
-    return known.contains(vidPid);
+    const std::string_view vendor = std::string_view(vidPid).substr(0, vidPid.find(':'));
+    for (const SerialChips& chips : kChips) {
+        if (chips.vendor == vendor) return &chips;
+    }
+    return nullptr;
+}
+
+namespace {
+
+// The place of `vidPid`'s product among its maker's known ones, or -1.
+int ProductIndex(const SerialChips& chips, const std::string& vidPid) {
+    const std::size_t colon = vidPid.find(':');
+    if (colon == std::string::npos) return -1;
+    const std::string_view product = std::string_view(vidPid).substr(colon + 1);
+    for (std::size_t i = 0; i < chips.products.size(); ++i) {
+        if (chips.products[i] == product) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string ChipName(const std::string& vidPid) {
+    const SerialChips* chips = ChipsOf(vidPid);
+    if (chips == nullptr) return {};
+    const int i = ProductIndex(*chips, vidPid);
+    if (i >= 0 && static_cast<std::size_t>(i) < chips->models.size() && !chips->models[i].empty()) {
+        return std::string(chips->models[i]);
+    }
+    return std::string(chips->family);
+}
+
+bool KnownSerialChip(const std::string& vidPid) {
+    const SerialChips* chips = ChipsOf(vidPid);
+    return chips != nullptr && ProductIndex(*chips, vidPid) >= 0;
+}
+
+std::array<ComPort, kMenuPorts> ComPorts(const std::vector<PortInfo>& ports) {
+    std::array<ComPort, kMenuPorts> com;
+    for (int n = 1; n <= kMenuPorts; ++n) {
+        ComPort& slot = com[static_cast<std::size_t>(n - 1)];
+        slot.port = PortName::Com(n);
+        slot.device = slot.port.Device();
+        slot.listed = FindPort(ports, slot.device);
+        slot.exists = slot.listed != nullptr || DeviceExists(slot.device);
+    }
+    return com;
+}
+
+std::vector<const PortInfo*> PortsBesideCom(const std::vector<PortInfo>& ports,
+                                            const std::array<ComPort, kMenuPorts>& com) {
+    std::vector<const PortInfo*> beside;
+    for (const PortInfo& port : ports) {
+        const bool behindCom =
+            std::any_of(com.begin(), com.end(), [&](const ComPort& slot) { return slot.listed == &port; });
+        if (port.HasPort() && !behindCom) beside.push_back(&port);
+    }
+    return beside;
 }
 
 std::size_t CountAdapters(const std::vector<PortInfo>& ports) {
     std::set<std::string> adapters;
     std::size_t withoutIdentity = 0;
     for (const PortInfo& port : ports) {
-        if (!port.usb || !port.HasPort()) continue;
+        if (!port.UsbAdapter()) continue;
         if (port.adapter.empty()) {
             ++withoutIdentity;
         } else {

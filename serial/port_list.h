@@ -4,9 +4,13 @@
 // machine's own console.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "port_name.h"
 
 struct PortInfo {
     std::string name;          // as the user knows it: COM7, /dev/ttyUSB0
@@ -50,6 +54,9 @@ struct PortInfo {
     Trouble trouble = {};
 
     bool HasPort() const { return !device.empty(); }
+    // A port of a USB adapter: what --port auto, --all, --each and the class
+    // set take, and the start-up offers in place of COM1.
+    bool UsbAdapter() const { return usb && HasPort(); }
     bool operator==(const PortInfo&) const = default;
 };
 
@@ -67,16 +74,41 @@ std::vector<PortInfo> ListPorts();
 std::vector<PortInfo> ListPortsUnder(const std::filesystem::path& sys, const std::filesystem::path& dev,
                                      const std::filesystem::path& proc = "/proc");
 
-// The processes other than this one that have `device` open, as
-// "cat (PID 1234)", read from `proc`; only those whose open files this
-// process may see (its user's own, or all for root).
+// What this process can see of the others, read from `proc`: those that
+// have `device` open, as "cat (PID 1234)" (only those whose open files this
+// process may see: its user's own, or all for root), and those whose open
+// files it may not see (another user's), by their PIDs.
+struct ProcessScan {
+    std::vector<std::string> holders;
+    std::vector<int> unseen;
+};
+ProcessScan ScanProcesses(const std::filesystem::path& device, const std::filesystem::path& proc = "/proc");
 std::vector<std::string> ProcessesHolding(const std::filesystem::path& device,
                                           const std::filesystem::path& proc = "/proc");
+
+// The first of the processes `pids` whose name is `name`, as "brltty (PID
+// 812)"; empty when there is none. A process's name can be read whoever runs it.
+std::string ProcessNamed(const std::vector<int>& pids, std::string_view name,
+                         const std::filesystem::path& proc = "/proc");
+
+// ModemManagerProbing over a sysfs, a udev database and a /proc given as
+// folders, for the tty `tty` (ttyACM0).
+std::string ModemManagerProbingUnder(const std::filesystem::path& sys, const std::filesystem::path& udev,
+                                     const std::filesystem::path& proc, const std::string& tty);
 
 // Whether the tty `name` (ttyS2) is a built-in UART that the kernel lists
 // with no hardware behind it, as `sys` tells.
 bool UartWithoutHardware(const std::filesystem::path& sys, const std::string& name);
 #endif
+
+// ModemManager, as "ModemManager (PID 812)", where it runs and may try
+// `device` as a modem: a cdc_acm port that speaks AT commands, which udev
+// does not mark for it to leave alone (ID_MM_DEVICE_IGNORE). It tries each
+// such port as it appears, writing AT commands into the line, and runs as
+// root, which the exclusive mode lets through; what it does cannot be
+// seen from another user. Empty where it does not run, or leaves the port
+// alone, and on Windows.
+std::string ModemManagerProbing(const std::string& device);
 
 // The port of `ports` that a program opening `device` would reach: by its
 // device or its stable name, as SameDevice compares them; or nothing.
@@ -87,9 +119,45 @@ const PortInfo* FindPort(const std::vector<PortInfo>& ports, const std::string& 
 // numbers as the system gave them; clears both for an adapter's only port.
 void NameInterfaces(std::vector<PortInfo>& ports);
 
+// The makers of the common serial chips, each with the USB vendor ID of
+// its chips, the product IDs of those that the Linux drivers and their
+// Windows counterparts serve, and the Linux driver that serves them.
+enum class ChipMaker { None, Ftdi, Wch, SiliconLabs, Prolific };
+struct SerialChips {
+    ChipMaker maker;
+    std::string_view vendor;        // "0403"
+    std::string_view family;        // as the user knows the chips: "FTDI", "CH34x"
+    std::string_view linuxDriver;   // "ftdi_sio"
+    std::vector<std::string_view> products;  // known product IDs, with a model name where it has one
+    std::vector<std::string_view> models;    // the same order; "" where the family's name is meant
+};
+// The maker's chips of a USB device of `vidPid`, or null for another vendor.
+const SerialChips* ChipsOf(const std::string& vidPid);
+// The chip's name: "CH340" for 1a86:7523, else its family ("FTDI"); empty
+// for another vendor.
+std::string ChipName(const std::string& vidPid);
+
 // Whether a USB device of `vidPid` is one of the common serial chips: FTDI,
 // CH34x, CP210x, PL2303.
 bool KnownSerialChip(const std::string& vidPid);
+
+// A COM number of the menu as the machine has it now: the device it opens,
+// the listed port behind it (into the listing it was found in), and
+// whether its device exists at all (listed or not: a pseudo-terminal, an
+// rfcomm line).
+struct ComPort {
+    PortName port;
+    std::string device;
+    const PortInfo* listed = nullptr;
+    bool exists = false;
+};
+// COM1..COM5, each with its port among `ports`. The menu, the class set,
+// the diagnosis and the start-up offer see the COM numbers through this.
+std::array<ComPort, kMenuPorts> ComPorts(const std::vector<PortInfo>& ports);
+// The ports of `ports` that have a port and that none of `com` reaches, in
+// their order.
+std::vector<const PortInfo*> PortsBesideCom(const std::vector<PortInfo>& ports,
+                                            const std::array<ComPort, kMenuPorts>& com);
 
 // How many USB adapters `ports` come from: an adapter with two ports is one.
 std::size_t CountAdapters(const std::vector<PortInfo>& ports);

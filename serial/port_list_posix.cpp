@@ -6,9 +6,14 @@
 // tells the ports of an adapter with several apart. A USB device that looks
 // like a serial adapter but has no tty is listed too, with what sysfs and
 // /proc tell of why. Nothing is opened.
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -81,10 +86,7 @@ std::string DriverOf(const fs::path& device) {
 // The Linux driver that serves a chip, by its vendor: FTDI, WCH, Silicon
 // Labs, Prolific; a CDC-ACM interface is cdc_acm's.
 std::string WantedDriver(const std::string& vidPid, bool cdcAcm) {
-    if (vidPid.starts_with("0403:")) return "ftdi_sio";
-    if (vidPid.starts_with("1a86:")) return "ch341";
-    if (vidPid.starts_with("10c4:")) return "cp210x";
-    if (vidPid.starts_with("067b:")) return "pl2303";
+    if (const SerialChips* chips = ChipsOf(vidPid)) return std::string(chips->linuxDriver);
     return cdcAcm ? "cdc_acm" : std::string();
 }
 
@@ -131,8 +133,11 @@ std::vector<PortInfo> AdaptersWithoutPort(const fs::path& sys, const fs::path& p
             char node[32];
             std::snprintf(node, sizeof node, "/dev/bus/usb/%03d/%03d", std::atoi(Attribute(entry.path() / "busnum").c_str()),
                           std::atoi(Attribute(entry.path() / "devnum").c_str()));
-            const std::vector<std::string> holders = ProcessesHolding(node, proc);
-            if (!holders.empty()) adapter.trouble.holder = holders.front();
+            const ProcessScan scan = ScanProcesses(node, proc);
+            // Another user's process cannot be seen holding it; brltty,
+            // which takes such adapters, can be seen by its name.
+            adapter.trouble.holder =
+                !scan.holders.empty() ? scan.holders.front() : ProcessNamed(scan.unseen, "brltty", proc);
         }
         found.push_back(std::move(adapter));
     }
@@ -142,22 +147,86 @@ std::vector<PortInfo> AdaptersWithoutPort(const fs::path& sys, const fs::path& p
 
 }  // namespace
 
-std::vector<std::string> ProcessesHolding(const fs::path& device, const fs::path& proc) {
-    std::vector<std::string> holders;
-    const std::string self = std::to_string(::getpid());
-    std::error_code error;
-    for (const auto& process : fs::directory_iterator(proc, error)) {
-        const std::string pid = process.path().filename().string();
-        if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
-        std::error_code unreadable;  // another user's process: nothing can be said of it
-        for (const auto& fd : fs::directory_iterator(process.path() / "fd", unreadable)) {
-            std::error_code gone;
-            if (fs::read_symlink(fd.path(), gone) != device) continue;
-            holders.push_back(Attribute(process.path() / "comm") + " (PID " + pid + ")");
-            break;
-        }
+ProcessScan ScanProcesses(const fs::path& device, const fs::path& proc) {
+    // Raw calls: with thousands of processes, std::filesystem's iterators
+    // and paths cost a hundred times what the calls themselves cost.
+    ProcessScan scan;
+    const std::string target = device.string();
+    const int self = static_cast<int>(::getpid());
+    // Each returns a descriptor (or a stream), or -1 (null) with errno set.
+    const int procFd = ::open(proc.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0) return scan;
+    DIR* processes = ::fdopendir(procFd);
+    if (processes == nullptr) {
+        ::close(procFd);
+        return scan;
     }
-    return holders;
+    char link[PATH_MAX];
+    while (const dirent* process = ::readdir(processes)) {
+        const char* name = process->d_name;
+        int pid = 0;
+        const auto [end, error] = std::from_chars(name, name + std::strlen(name), pid);
+        if (error != std::errc() || *end != '\0' || pid == self) continue;
+        const int fdsFd = ::openat(procFd, (std::string(name) + "/fd").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* fds = fdsFd < 0 ? nullptr : ::fdopendir(fdsFd);
+        if (fds == nullptr) {
+            // Another user's process: what it has open cannot be seen.
+            if (fdsFd >= 0) ::close(fdsFd);
+            scan.unseen.push_back(pid);
+            continue;
+        }
+        bool holds = false;
+        while (const dirent* fd = ::readdir(fds)) {
+            if (fd->d_name[0] == '.') continue;
+            // Returns the length of the link's text (not terminated), or -1 with errno set.
+            const ssize_t n = ::readlinkat(fdsFd, fd->d_name, link, sizeof link);
+            if (n > 0 && static_cast<std::size_t>(n) == target.size() && target.compare(0, target.size(), link, n) == 0) {
+                holds = true;
+                break;
+            }
+        }
+        ::closedir(fds);  // closes fdsFd too
+        if (holds) scan.holders.push_back(Attribute(proc / name / "comm") + " (PID " + name + ")");
+    }
+    ::closedir(processes);
+    return scan;
+}
+
+std::vector<std::string> ProcessesHolding(const fs::path& device, const fs::path& proc) {
+    return ScanProcesses(device, proc).holders;
+}
+
+std::string ProcessNamed(const std::vector<int>& pids, std::string_view name, const fs::path& proc) {
+    for (const int pid : pids) {
+        const std::string id = std::to_string(pid);
+        if (Attribute(proc / id / "comm") == name) return std::string(name) + " (PID " + id + ")";
+    }
+    return {};
+}
+
+std::string ModemManagerProbingUnder(const fs::path& sys, const fs::path& udev, const fs::path& proc,
+                                     const std::string& tty) {
+    std::error_code error;
+    // cdc_acm's tty hangs below its USB interface, whose protocol says
+    // whether it speaks AT commands (01..06): ModemManager's default filter
+    // probes only those.
+    const fs::path interface = fs::canonical(sys / "class" / "tty" / tty / "device", error);
+    if (error || DriverOf(interface) != "cdc_acm") return {};
+    const int protocol = HexNumber(Attribute(interface / "bInterfaceProtocol"));
+    if (protocol < 1 || protocol > 6) return {};
+    // udev's record of the device (c166:0), where ModemManager's own rules
+    // and an administrator's mark a device it must leave alone.
+    std::ifstream record(udev / ("c" + Attribute(sys / "class" / "tty" / tty / "dev")));
+    for (std::string line; std::getline(record, line);) {
+        if (line == "E:ID_MM_DEVICE_IGNORE=1" || line == "E:ID_MM_PORT_IGNORE=1") return {};
+    }
+    std::vector<int> pids;
+    for (const auto& entry : fs::directory_iterator(proc, error)) {
+        int pid = 0;
+        const std::string name = entry.path().filename().string();
+        if (std::from_chars(name.data(), name.data() + name.size(), pid).ec == std::errc()) pids.push_back(pid);
+    }
+    return ProcessNamed(pids, "ModemManager", proc);
 }
 
 std::vector<PortInfo> ListPortsUnder(const fs::path& sys, const fs::path& dev, const fs::path& proc) {
@@ -214,6 +283,12 @@ bool UartWithoutHardware(const fs::path& sys, const std::string& name) {
     // PCI, PNP or ACPI device have theirs.
     std::error_code error;
     return fs::canonical(tty / "device", error).filename() == "serial8250" && !error;
+}
+
+std::string ModemManagerProbing(const std::string& device) {
+    std::error_code error;
+    const fs::path target = fs::canonical(device, error);
+    return error ? std::string() : ModemManagerProbingUnder("/sys", "/run/udev/data", "/proc", target.filename().string());
 }
 
 std::vector<PortInfo> ListPorts() {

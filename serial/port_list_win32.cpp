@@ -273,6 +273,10 @@ std::vector<std::string> SerialCommNames() {
 
 }  // namespace
 
+std::string ModemManagerProbing(const std::string&) {
+    return {};
+}
+
 std::vector<PortInfo> ListPorts() {
     std::vector<PortInfo> ports;
     ListClass(GUID_DEVCLASS_PORTS, ports);

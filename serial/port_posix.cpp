@@ -183,7 +183,7 @@ bool SameDevice(const std::string& a, const std::string& b) {
     return !errorA && !errorB && targetA == targetB;
 }
 
-OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {
+OpenStatus OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {
     auto fail = [&device](PortFailure failure, int error) {
         // EIO from the open itself: a built-in port without a UART, or an
         // adapter whose driver could not start it.
@@ -191,7 +191,10 @@ OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRe
                                 : DeviceWithoutHardware(device) ? PortCause::NoHardware
                                 : failure == PortFailure::CannotOpen ? PortCause::Refused
                                                                       : PortCause::Other;
-        return OpenResult{failure, cause, {}, std::strerror(error), {}};
+        OpenStatus status{failure, cause, {}, std::strerror(error), {}};
+        // Held exclusively or locked by another program: named where it can be seen.
+        if (cause == PortCause::InUse) status.holder = OtherHolder(device);
+        return status;
     };
     if (device.empty()) return fail(PortFailure::CannotOpen, ENOENT);
 
@@ -206,21 +209,35 @@ OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRe
     // Returns 0 upon success, -1 upon failure.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(PortFailure::CannotOpen, errno);
 
-    // Returns 0 upon success, -1 upon failure.
-    if (::tcgetattr(fd, &state) != 0) return fail(PortFailure::LineError, errno);
-
+    // Held exclusively already: by another program, which let only root
+    // through. Returns 0 upon success, -1 upon failure (a kernel before
+    // 3.8 cannot tell).
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return fail(PortFailure::CannotOpen, EBUSY);
     // Refuses later opens by other programs (root passes it; the flock holds then).
     // Returns 0 upon success, -1 upon failure.
-    if (::ioctl(fd, TIOCEXCL) != 0) return fail(PortFailure::CannotOpen, errno);
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        // A device that is no terminal has no line to set up.
+        return fail(errno == ENOTTY ? PortFailure::LineError : PortFailure::CannotOpen, errno);
+    }
     opened.MarkExclusive();
 
+    // A program that has the line open without a lock (cat, a serial
+    // monitor) or that root let through: the port is not ours, and its
+    // settings stay exactly as that program set them.
+    if (std::string holder = OtherHolder(device); !holder.empty()) {
+        return OpenStatus{PortFailure::CannotOpen, PortCause::InUse, {}, {}, {}, std::move(holder)};
+    }
+
+    // Returns 0 upon success, -1 upon failure.
+    if (::tcgetattr(fd, &state) != 0) return fail(PortFailure::LineError, errno);
     SetLineSettings(state);
     // Returns 0 upon success (even if only some settings took), -1 upon failure.
     if (::tcsetattr(fd, TCSANOW, &state) != 0) return fail(PortFailure::LineError, errno);
     // So read them back: every field we set must have taken.
     if (::tcgetattr(fd, &state) != 0) return fail(PortFailure::LineError, errno);
     if (const std::string_view field = MismatchedLineSetting(state); !field.empty()) {
-        return OpenResult{PortFailure::LineError, PortCause::Other, {}, {}, std::string(field)};
+        return OpenStatus{PortFailure::LineError, PortCause::Other, {}, {}, std::string(field)};
     }
     return {};
 }

@@ -174,9 +174,9 @@ bool DeviceExists(const std::string& device) {
            ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
 
-OpenResult OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {
+OpenStatus OpenDevice(const std::string& device, PortHandle& opened, CommStateRecord& state) {
     auto fail = [](PortFailure failure, DWORD error) {
-        return OpenResult{failure, OpenCauseOf(error), {}, SystemText(error), {}};
+        return OpenStatus{failure, OpenCauseOf(error), {}, SystemText(error), {}};
     };
     if (device.empty()) return fail(PortFailure::CannotOpen, ERROR_FILE_NOT_FOUND);
 

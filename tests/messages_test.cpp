@@ -144,11 +144,11 @@ TEST(Messages, AdaptersWithoutAPortAreExplainedByTheirProblemCode) {
     } rows[] = {
         {"067b:2303", "0300", "PL2303HXA PHASED OUT SINCE 2012. PLEASE CONTACT YOUR SUPPLIER.", 10,
          "jde o čip PL2303HXA/XA, který současný ovladač Prolific odmítá (kód 10)", "starší ovladač Prolific"},
-        {"067b:2303", "0400", "Prolific USB-to-Serial Comm Port", 10, "ho ovladač nedokázal spustit (kód 10)",
+        {"067b:2303", "0400", "Prolific USB-to-Serial Comm Port", 10, "ovladač ho nedokázal spustit (kód 10)",
          "nejnovější ovladač"},
         {"1a86:7523", "0264", "USB2.0-Serial", 28, "nemá ovladač (kód 28)", "CH341SER"},
         {"2e8a:000a", "0100", "Pico", 28, "nemá ovladač (kód 28)", "usbser"},
-        {"10c4:ea60", "0100", "CP2102", 43, "ho Windows zastavily, protože hlásil chyby (kód 43)", "jiné zásuvky"},
+        {"10c4:ea60", "0100", "CP2102", 43, "Windows ho zastavily, protože hlásil chyby (kód 43)", "jiné zásuvky"},
         {"0403:0000", "0600", "FT232R USB UART", 28, "má smazané ID výrobku (napodobenina čipu FTDI, kterou přepsal "
                                                      "ovladač FTDI z roku 2014)", "jiný převodník"},
     };

@@ -110,7 +110,7 @@ TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWitho
         const char* reason;
         const char* fixHas;
     } lacking[] = {
-        {"1a86:7523", "1-5", "ho převzal program brltty (PID 812)", "sudo apt remove brltty"},
+        {"1a86:7523", "1-5", "převzal ho program brltty (PID 812)", "sudo apt remove brltty"},
         {"10c4:ea60", "1-6", "nemá ovladač", "sudo modprobe cp210x"},
         {"2e8a:000a", "1-7", "nemá ovladač", "sudo modprobe cdc_acm"},
     };

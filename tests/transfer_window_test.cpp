@@ -28,6 +28,9 @@
 #include "fake_toolkit.h"
 #include "memimage.h"
 #include "messages.h"
+#include "QtText.h"
+#include "report.h"
+#include "sha256.h"
 #include "scoped_variable.h"
 #include "test_data.h"
 #include "test_ports.h"
@@ -387,6 +390,13 @@ TEST_F(ProgramTest, ClassSetProgramsEveryBoardAtOnceAndRetriesOnlyTheFailedOne) 
         EXPECT_EQ(cell(r2, ClassSetDialog::kResultColumn)->text(), "Programovani proběhlo v pořádku");
         EXPECT_EQ(dialog.Summary->text(), "Naprogramováno 2 z 3 desek");
 
+        // Saved now, and again after the retry: each run's rows once.
+        toolkit.files = {QString::fromStdString(report)};
+        dialog.SaveButton->click();
+
+        // The file was loaded again meanwhile: the retry sends the build the
+        // others got, and the question says so.
+        MemImage[0x3042] = 0x43;
         com1.PlugIn();
         com1.StartReading(kStreamBytes, 2s);
         toolkit.answers = {ModalResult::Yes};
@@ -404,14 +414,18 @@ TEST_F(ProgramTest, ClassSetProgramsEveryBoardAtOnceAndRetriesOnlyTheFailedOne) 
     form.Programujvechnydesky1->trigger();
     ASSERT_EQ(toolkit.boxes.size(), 2u);
     EXPECT_EQ(toolkit.boxes[0].text, "Opravdu chcete přeprogramovat 3 desky KTQ - 51?");
+    EXPECT_EQ(toolkit.boxes[1].text, "Opravdu chcete přeprogramovat 1 desku KTQ - 51?\n" + Q(text::kRetrySameBuild));
 
     std::istringstream rows(ReadWholeFile(report));
     std::vector<std::string> lines;
     for (std::string line; std::getline(rows, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 5u) << "a header and a row per board and run";
-    EXPECT_EQ(lines[0], "time,port,location,vid_pid,serial,file,sha256,bytes_sent,seconds,result,message\r");
-    EXPECT_EQ(std::count_if(lines.begin() + 1, lines.end(), [](const std::string& l) { return l.find(",ok,") != std::string::npos; }), 3);
-    EXPECT_NE(lines[1].find(",failed,\"Chyba pri odesílání / Odesláno "), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF" + std::string(kReportHeader) + "\r");
+    EXPECT_EQ(std::count_if(lines.begin() + 1, lines.end(), [](const std::string& l) { return l.find(";ok;") != std::string::npos; }), 3);
+    EXPECT_NE(lines[1].find(";failed;Chyba pri odesílání / Odesláno "), std::string::npos) << lines[1];
+    const std::string sha256 = Sha256Hex(expected);
+    EXPECT_EQ(std::count_if(lines.begin() + 1, lines.end(), [&](const std::string& l) { return l.find(sha256) != std::string::npos; }), 4)
+        << "every row, the retry's too, has the one build's SHA-256";
 }
 
 // The window follows the file it loaded as the compiler rewrites it: in two

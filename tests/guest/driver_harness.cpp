@@ -952,10 +952,10 @@ TEST(Drivers, AdapterWithoutItsDriverIsListedAndNamed) {
     ASSERT_EQ(guest->Run(std::string("echo 1-2:1.0 >") + interface + "unbind && vanishes /dev/ttyUSB0", 60s).status, 0);
     const std::string listed = guest->Run("ktq51-flash --list", 60s).output;
     EXPECT_NE(listed.find("-\tQEMU USB SERIAL\t0403:6001\t"), std::string::npos) << listed;
-    EXPECT_NE(listed.find("\t1-2\tje připojen, ale ho ovladač ftdi_sio nepřevzal."), std::string::npos) << listed;
+    EXPECT_NE(listed.find("\t1-2\tje připojen, ale ovladač ftdi_sio ho nepřevzal."), std::string::npos) << listed;
     const Guest::Result r = guest->Run(FlashCommand("auto"), 60s);
     EXPECT_EQ(r.status, 2) << r.output;
-    EXPECT_NE(r.output.find("Převodník FTDI (0403:6001) je připojen, ale ho ovladač ftdi_sio nepřevzal"),
+    EXPECT_NE(r.output.find("Převodník FTDI (0403:6001) je připojen, ale ovladač ftdi_sio ho nepřevzal"),
               std::string::npos)
         << r.output;
     ASSERT_EQ(guest->Run(std::string("echo 1-2:1.0 >") + interface + "bind && appears /dev/ttyUSB0", 60s).status, 0);
@@ -1007,8 +1007,8 @@ TEST(Drivers, AdaptersTheirDriversRefuseAreNamed) {
     };
     const struct {
         const char *vendor, *product, *named;
-    } refused[] = {{"1a86", "7523", "Převodník CH340 (1a86:7523) je připojen, ale ho ovladač ch341 odmítl: port nevytvořil"},
-                   {"067b", "2303", "Převodník PL2303 (067b:2303) je připojen, ale ho ovladač pl2303 nepřevzal"}};
+    } refused[] = {{"1a86", "7523", "Převodník CH340 (1a86:7523) je připojen, ale ovladač ch341 ho odmítl: port nevytvořil"},
+                   {"067b", "2303", "Převodník PL2303 (067b:2303) je připojen, ale ovladač pl2303 ho nepřevzal"}};
     for (const auto& device : refused) {
         become(device.vendor, device.product);
         const std::string listed = guest->Run("ktq51-flash --list", 60s).output;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "Toolkit.h"
@@ -49,13 +50,14 @@ public:
         if (onDialogShown) onDialogShown(dialog);
     }
 
-    // Runs the job at once on this thread and keeps its last progress report.
-    void RunWithProgress(QWidget*, std::size_t total, const QString& heading, const ProgressJob& job) override {
+    // Waits on this thread until the work has ended, and keeps its last count.
+    void ShowProgress(QWidget*, std::size_t total, const QString& heading, const ProgressSource& source) override {
         ++transfers;
         progressTotal = total;
         progressHeading = heading;
         if (onTransfer) onTransfer();
-        job([this](std::size_t n) { lastProgress = n; });
+        while (!source.ended()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        lastProgress = source.done();
     }
 
     // Every box's text on standard error as BOX[text], for a test that sees

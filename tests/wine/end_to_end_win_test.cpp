@@ -14,13 +14,14 @@
 
 namespace {
 
-// Scripted answers to the boxes and the dialog, but Qt's own progress box
-// with its worker thread, as the program runs it.
+// Scripted answers to the boxes and the dialog, but Qt's own progress box,
+// as the program shows it.
 class ScriptedWithRealProgress : public ScriptedToolkit {
 public:
-    void RunWithProgress(QWidget* parent, std::size_t total, const QString& heading, const ProgressJob& job) override {
+    void ShowProgress(QWidget* parent, std::size_t total, const QString& heading,
+                      const ProgressSource& source) override {
         ++transfers;
-        QtToolkit().RunWithProgress(parent, total, heading, job);
+        QtToolkit().ShowProgress(parent, total, heading, source);
     }
 };
 
