@@ -64,17 +64,24 @@ bool AppendFile::Append(std::string_view block, std::string& error) {
         return false;
     }
     const std::uintmax_t before = Size();
-    ssize_t n = 0;
-    do {
+    // One write takes the whole block, unless the disk or the file's limit
+    // is reached; the write after a short one says which.
+    std::size_t done = 0;
+    while (done < block.size()) {
         // Returns the count written (possibly short), or -1 with errno set.
-        n = ::write(native_->fd, block.data(), block.size());
-    } while (n < 0 && errno == EINTR);
-    if (n == static_cast<ssize_t>(block.size())) return true;
-    // A short write without an error is a full disk: the next write would say so.
-    error = std::strerror(n < 0 ? errno : ENOSPC);
-    // Returns 0 upon success, -1 upon failure.
-    if (n > 0 && Size() == before + static_cast<std::uintmax_t>(n)) {
-        [[maybe_unused]] const int cut = ::ftruncate(native_->fd, static_cast<off_t>(before));
+        const ssize_t n = ::write(native_->fd, block.data() + done, block.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        error = std::strerror(n < 0 ? errno : ENOSPC);
+        // Returns 0 upon success, -1 upon failure. Only what this write
+        // added is taken back.
+        if (done > 0 && Size() == before + done) {
+            [[maybe_unused]] const int cut = ::ftruncate(native_->fd, static_cast<off_t>(before));
+        }
+        return false;
     }
-    return false;
+    return true;
 }

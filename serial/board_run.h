@@ -33,7 +33,7 @@ struct BoardResult {
 // A board of a run: its port and what the listing said of it.
 struct RunBoard {
     PortName port;
-    std::optional<PortInfo> listed;
+    std::optional<PortInfo> listed = {};
     // The connection to program it through, lent for the run (the window's
     // own port). Without one the run opens a connection of its own and gives
     // the port back once the board has ended.

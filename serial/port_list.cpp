@@ -118,6 +118,14 @@ bool KnownSerialChip(const std::string& vidPid) {
     return chips != nullptr && ProductIndex(*chips, vidPid) >= 0;
 }
 
+bool CdcAcmInterface(const std::vector<std::string>& compatibleIds) {
+    return std::any_of(compatibleIds.begin(), compatibleIds.end(), [](const std::string& id) {
+        std::string upper = id;
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+        return upper.find("CLASS_02&SUBCLASS_02") != std::string::npos;
+    });
+}
+
 std::array<ComPort, kMenuPorts> ComPorts(const std::vector<PortInfo>& ports) {
     std::array<ComPort, kMenuPorts> com;
     for (int n = 1; n <= kMenuPorts; ++n) {

@@ -159,6 +159,11 @@ std::array<ComPort, kMenuPorts> ComPorts(const std::vector<PortInfo>& ports);
 std::vector<const PortInfo*> PortsBesideCom(const std::vector<PortInfo>& ports,
                                             const std::array<ComPort, kMenuPorts>& com);
 
+// Whether a USB device or interface with these compatible IDs (Windows'
+// USB\Class_02&SubClass_02&Prot_01, any of them) is a CDC-ACM interface:
+// a board with its own USB.
+bool CdcAcmInterface(const std::vector<std::string>& compatibleIds);
+
 // How many USB adapters `ports` come from: an adapter with two ports is one.
 std::size_t CountAdapters(const std::vector<PortInfo>& ports);
 

@@ -19,7 +19,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cwchar>
 #include <regex>
+#include <vector>
 
 #include "port_list.h"
 #include "system_text_win32.h"
@@ -36,6 +38,20 @@ std::wstring Property(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
         return {};
     }
     return buffer;
+}
+
+// Every string of a multi-string property (the compatible IDs), or none.
+std::vector<std::string> Properties(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
+    std::vector<wchar_t> buffer(2048, L'\0');
+    // Returns nonzero upon success, 0 upon failure. The strings end with an
+    // empty one; the last two characters stay zero whatever is read.
+    if (!::SetupDiGetDeviceRegistryPropertyW(set, &device, property, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                                             static_cast<DWORD>((buffer.size() - 2) * sizeof(wchar_t)), nullptr)) {
+        return {};
+    }
+    std::vector<std::string> strings;
+    for (const wchar_t* at = buffer.data(); *at != L'\0'; at += std::wcslen(at) + 1) strings.push_back(Utf8FromWide(at));
+    return strings;
 }
 
 // The description the USB device reported for the interface: a port's own
@@ -207,33 +223,41 @@ void ListClass(const GUID& deviceClass, std::vector<PortInfo>& ports) {
 }
 
 // The present USB devices that look like serial adapters (a known chip, or
-// a CDC-ACM interface) but that none of `ports` belongs to.
+// a CDC-ACM interface) but that none of `ports` belongs to. A board with
+// its own USB is often a composite device: its CDC-ACM interface is a node
+// of its own (USB\VID_2341&PID_8036&MI_00), and that node, not the device
+// (whose class is EF or COMPOSITE), says what is wrong with it.
 void ListAdaptersWithoutPort(std::vector<PortInfo>& ports) {
     // Returns the set, or INVALID_HANDLE_VALUE upon failure.
     const HDEVINFO set = ::SetupDiGetClassDevsW(nullptr, L"USB", nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
     if (set == INVALID_HANDLE_VALUE) return;
-    const std::size_t listed = ports.size();
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     // Returns nonzero while there is a device at `i`.
     for (DWORD i = 0; ::SetupDiEnumDeviceInfo(set, i, &device); ++i) {
         const std::string instance = InstanceId(device.DevInst);
-        if (instance.find("&MI_") != std::string::npos) continue;  // an interface: its device is asked
         const std::string hardwareId = Utf8FromWide(Property(set, device, SPDRP_HARDWAREID));
         PortInfo adapter;
         UsbDetails(hardwareId, instance, adapter);
-        const std::string compatible = Utf8FromWide(Property(set, device, SPDRP_COMPATIBLEIDS));
-        const bool cdcAcm = compatible.find("Class_02&SubClass_02") != std::string::npos;
-        if (!adapter.usb || (!KnownSerialChip(adapter.vidPid) && !cdcAcm)) continue;
-        bool hasPort = false;
-        for (std::size_t p = 0; p < listed; ++p) hasPort = hasPort || ports[p].adapter == instance;
-        if (hasPort) continue;
+        const bool cdcAcm = CdcAcmInterface(Properties(set, device, SPDRP_COMPATIBLEIDS));
+        const bool interface = instance.find("&MI_") != std::string::npos;
+        // An interface of a composite device counts only as a CDC-ACM one;
+        // the device itself only as a known chip.
+        if (!adapter.usb || (interface ? !cdcAcm : !KnownSerialChip(adapter.vidPid) && !cdcAcm)) continue;
+        // The USB device it belongs to: itself, or an interface's parent.
+        DEVINST owner = device.DevInst;
+        if (interface && ::CM_Get_Parent(&owner, device.DevInst, 0) != CR_SUCCESS) continue;
+        const std::string identity = InstanceId(owner);
+        // A port of it, or (a device with two CDC interfaces) the device listed already.
+        if (std::any_of(ports.begin(), ports.end(), [&](const PortInfo& port) { return port.adapter == identity; })) {
+            continue;
+        }
         adapter.interfaceNumber = -1;
         adapter.description = Utf8FromWide(Property(set, device, SPDRP_FRIENDLYNAME));
         if (adapter.description.empty()) adapter.description = Utf8FromWide(Property(set, device, SPDRP_DEVICEDESC));
         adapter.manufacturer = Utf8FromWide(Property(set, device, SPDRP_MFG));
-        adapter.adapter = instance;
-        adapter.location = LocationOf(device.DevInst);
+        adapter.adapter = identity;
+        adapter.location = LocationOf(owner);
         adapter.revision = RevisionOf(hardwareId);
         adapter.driver = Utf8FromWide(Property(set, device, SPDRP_SERVICE));
         adapter.trouble.problem = ProblemOf(device.DevInst);

@@ -10,12 +10,15 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <thread>
 
 #include "Programator.h"
 #include "board_simulator.h"
+#include "czech_locale.h"
 #include "fake_toolkit.h"
 #include "hexfile.h"
 #include "memimage.h"
@@ -57,20 +60,11 @@ Outcome Flash(const QStringList& arguments, std::chrono::milliseconds limit = 20
     return run;
 }
 
-// The Czech locale compiled into `dir` (glibc's localedef; no root needed),
-// as LOCPATH and LC_ALL for a child; empty when it cannot be made, or when
-// it would not put a decimal comma, which is what made strtod refuse "0.5".
+// The Czech locale, which puts a decimal comma, for a child: LOCPATH and
+// LC_ALL; empty when it cannot be made.
 QStringList CzechLocale(const QTemporaryDir& dir) {
-    QProcess::execute(QStringLiteral("localedef"),
-                      {"-i", "cs_CZ", "-f", "UTF-8", dir.filePath(QStringLiteral("cs_CZ.UTF-8"))});
-    const QStringList environment{"LOCPATH=" + dir.path(), QStringLiteral("LC_ALL=cs_CZ.UTF-8")};
-    QProcess locale;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& variable : environment) env.insert(variable.section('=', 0, 0), variable.section('=', 1));
-    locale.setProcessEnvironment(env);
-    locale.start(QStringLiteral("locale"), {"-k", "decimal_point"});
-    locale.waitForFinished();
-    return locale.readAllStandardOutput().contains("decimal_point=\",\"") ? environment : QStringList{};
+    if (!MakeCzechLocale(dir.path().toStdString())) return {};
+    return {"LOCPATH=" + dir.path(), QStringLiteral("LC_ALL=cs_CZ.UTF-8")};
 }
 
 TEST(Flash, SdccFileReachesTheSimulatorExactly) {
@@ -150,6 +144,14 @@ TEST(Flash, EachFailureHasItsStatusAndMessage) {
     const ProgrammingStream blank = MakeProgrammingStream(ErasedImage());
     EXPECT_EQ(erased, (std::vector<std::uint8_t>(blank.begin(), blank.end())));
 
+    // A report that cannot be written: its own status, the reason, and
+    // nothing sent, as it is known before the first byte.
+    run = Flash({"--port", QString::fromStdString(TestPort(2).path()), "--yes", "--report", "/dev/full",
+                 kData + "/sdcc_blink.hex"});
+    EXPECT_EQ(run.status, 5);
+    EXPECT_TRUE(run.err.contains("Protokol /dev/full nelze zapsat: ")) << run.err.toStdString();
+    EXPECT_TRUE(TestPort(2).Read(1, 200ms).empty()) << "bytes were sent, though the report could not be written";
+
     // Usage.
     EXPECT_EQ(Flash({"--frobnicate", kData + "/sdcc_blink.hex"}).status, 4);
     EXPECT_EQ(Flash({}).status, 4);
@@ -178,6 +180,71 @@ TEST(Flash, InterruptEndsTheProcessBySigint) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "it ended by exit " << process.exitCode();
     EXPECT_EQ(process.exitCode(), SIGINT) << "ended by another signal";
+}
+
+// Ctrl+C during a set: COM1 has ended, COM2 and COM3 take part of the
+// stream and then nothing. The process ends by SIGINT, saying so; neither
+// line gets the tail that was queued for it; the report keeps the row of
+// the board that had ended.
+TEST(Flash, InterruptedSetLetsGoOfEveryPortAndKeepsTheRowsThatEnded) {
+    QTemporaryDir dir;
+    const QString report = dir.filePath(QStringLiteral("set.csv"));
+    for (int n = 1; n <= 3; ++n) TestLine(n).PlugIn();
+    TestLine(2).Stall(4096);
+    TestLine(3).Stall(4096);
+    TestLine(1).StartReading(kStreamBytes, 2s);
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    QStringList arguments{"--yes", "--report", report};
+    for (int n = 1; n <= 3; ++n) arguments << "--port" << QString::fromStdString(TestPort(n).path());
+    process.start(QStringLiteral(KTQ_FLASH), arguments << kData + "/sdcc_blink.hex");
+    ASSERT_TRUE(process.waitForStarted());
+    QString err;
+    const QString com1Done = QString::fromStdString(TestPort(1).path()) + ": Programovani proběhlo v pořádku";
+    for (int i = 0; i < 100 && !(err.count("Odesílám") == 3 && err.contains(com1Done)); ++i) {
+        process.waitForReadyRead(100);
+        err += QString::fromUtf8(process.readAllStandardError());
+    }
+    ASSERT_EQ(err.count("Odesílám"), 3) << err.toStdString();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    err += QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(process.exitCode(), SIGINT);
+    EXPECT_TRUE(err.contains("Přerušeno.")) << err.toStdString();
+    EXPECT_EQ(TestLine(1).Received().size(), kStreamBytes);
+    for (int n = 2; n <= 3; ++n) {
+        const std::vector<std::uint8_t> tail = TestPort(n).Read(kStreamBytes, 300ms);
+        EXPECT_EQ(std::count_if(tail.begin(), tail.end(), [](std::uint8_t b) { return b != PtyPair::kStallByte; }), 0)
+            << "COM" << n << " got the stream's tail after the interrupt";
+        TestLine(n).PlugIn();
+    }
+    const std::string rows = ReadWholeFile(report.toStdString());
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2) << "the header and the row of the board that ended:\n" << rows;
+    EXPECT_NE(rows.find(TestPort(1).path() + ";"), std::string::npos) << rows;
+}
+
+// At a terminal the question comes before any port is opened: a "no"
+// leaves the line exactly as it was.
+TEST(Flash, NoAtTheTerminalLeavesTheLineAsItWas) {
+    PtyPair terminal;
+    termios slow = TestPort(2).SlaveSettings();
+    ::cfsetospeed(&slow, B9600);
+    slow.c_lflag |= ICANON | ECHO;
+    TestPort(2).SetSlaveSettings(slow);
+    const termios before = TestPort(2).SlaveSettings();
+    QProcess process;
+    process.setStandardInputFile(QString::fromStdString(terminal.path()));
+    process.start(QStringLiteral(KTQ_FLASH), {"--port", QString::fromStdString(TestPort(2).path()),
+                                               kData + "/sdcc_blink.hex"});
+    ASSERT_TRUE(process.waitForStarted());
+    for (int i = 0; i < 50 && !process.readAllStandardError().contains("[a/N]"); ++i) process.waitForReadyRead(100);
+    ASSERT_EQ(::write(terminal.master(), "n\n", 2), 2);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitCode(), 4);
+    const termios after = TestPort(2).SlaveSettings();
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "the port was set up before the question";
+    TestLine(2).PlugIn();
 }
 
 // --watch: the file at start, then each complete build; one still without

@@ -9,10 +9,12 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "hexfile.h"
+#include "rebuilt_file.h"
 #include "system_texts.h"
 #include "test_data.h"
 
@@ -260,6 +262,56 @@ TEST(HexFiles, OnlyARegularFileOfSaneSizeIsRead) {
     }
     EXPECT_TRUE(*image == before);
     fs::remove_all(dir);
+}
+
+// The rule for a rebuilt file, look by look: a change is loaded once it has
+// settled; one without its end record (or ending inside a record) is waited
+// for, then taken as it is or refused; a file that goes (its folder
+// removed) is waited for until it comes back; a change restarts the wait.
+TEST(RebuiltFileTest, LooksSettleWaitForTheEndRecordAndFollowAFileThatComesBack) {
+    using namespace std::chrono_literals;
+    using Verdict = RebuiltFile::Verdict;
+    auto stamp = [](int n) { return FileStamp{std::filesystem::file_time_type{} + std::chrono::seconds(n), static_cast<std::uintmax_t>(100 + n)}; };
+    HexResult complete, noEnd, cutShort, broken;
+    complete.summary.records[1] = 1;
+    cutShort.status = HexStatus::UnexpectedEnd;
+    broken.status = HexStatus::Checksum;
+    const struct {
+        int ms;
+        std::optional<FileStamp> file;
+        bool due;
+        const HexResult* load;
+        Verdict verdict;
+    } looks[] = {
+        {0, stamp(1), false, nullptr, {}},        // as loaded
+        {100, stamp(2), false, nullptr, {}},      // changed
+        {300, stamp(2), false, nullptr, {}},      // not settled yet
+        {400, stamp(2), true, &noEnd, Verdict::Wait},
+        {1000, stamp(2), false, nullptr, {}},
+        {2100, stamp(2), true, &noEnd, Verdict::Take},  // unchanged for 2 s: as it is
+        {2200, stamp(2), false, nullptr, {}},
+        {2300, std::nullopt, false, nullptr, {}},  // deleted, its folder with it
+        {3000, std::nullopt, false, nullptr, {}},
+        {3100, stamp(3), false, nullptr, {}},      // made again
+        {3400, stamp(3), true, &cutShort, Verdict::Wait},
+        {5100, stamp(3), true, &cutShort, Verdict::Refuse},
+        {5200, stamp(4), false, nullptr, {}},
+        {5500, stamp(4), true, &noEnd, Verdict::Wait},
+        {6000, stamp(5), false, nullptr, {}},      // written on: the wait starts again
+        {6300, stamp(5), true, &complete, Verdict::Take},
+        {9000, stamp(5), false, nullptr, {}},
+        {9100, stamp(6), false, nullptr, {}},
+        {9400, stamp(6), true, &broken, Verdict::Refuse},
+        {12000, stamp(6), false, nullptr, {}},     // refused once, not again
+    };
+    RebuiltFile rule(stamp(1));
+    const auto start = RebuiltFile::Clock::time_point{} + 1h;
+    for (const auto& look : looks) {
+        ASSERT_EQ(rule.Look(look.file, start + std::chrono::milliseconds(look.ms)), look.due) << look.ms;
+        if (look.load != nullptr) {
+            EXPECT_EQ(rule.Judge(*look.load), look.verdict) << look.ms;
+        }
+    }
 }
 
 }  // namespace

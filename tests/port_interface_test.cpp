@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
+#include <string>
 #include <numeric>
 #include <thread>
 #include <vector>
 
+#include "board_run.h"
 #include "port_connection.h"
 #include "port_fixture.h"
 #include "transfer.h"
@@ -163,6 +166,68 @@ TEST_F(PortInterface, ConnectionsSwitchReopenAndSendSideBySide) {
     EXPECT_TRUE(sentTwo.ok()) << sentTwo.reason;
     EXPECT_EQ(lineOne.Received(), one);
     EXPECT_EQ(lineTwo.Received(), two);
+}
+
+// A board run: three boards at once, each on its own connection and
+// thread, the last added while the others run. COM1, through a connection
+// lent to the run, gets exactly the run's stream; COM2 takes nothing and
+// times out; COM3 is pulled out mid-way. Each board is told opened, then
+// its progress, then its end; the run's own connections give their ports
+// back, the lent one stays open.
+TEST_F(PortInterface, BoardRunProgramsEachBoardOnItsOwnAndTellsAsItGoes) {
+    struct Told : RunObserver {
+        std::mutex mutex;
+        std::vector<std::vector<std::string>> events = std::vector<std::vector<std::string>>(3);
+        void Opened(std::size_t board, const PortHandle& port) override {
+            const std::lock_guard lock(mutex);
+            events[board].push_back(port.IsOpen() ? "opened" : "opened, not open");
+        }
+        void Progressed(std::size_t board, std::size_t) override {
+            const std::lock_guard lock(mutex);
+            if (events[board].back() != "progress") events[board].push_back("progress");
+        }
+        void Ended(std::size_t board, const BoardResult&) override {
+            const std::lock_guard lock(mutex);
+            events[board].push_back("ended");
+        }
+    } told;
+    ProgrammingStream stream{};
+    const std::vector<std::uint8_t> pattern = Pattern();
+    std::copy(pattern.begin(), pattern.end(), stream.begin());
+    PortConnection lent;
+    ASSERT_TRUE(lent.EnsureOpen().ok());
+    FarEnd& exact = Line();
+    FarEnd& stalled = TestLine(2);
+    FarEnd& pulled = TestLine(3);
+    stalled.Stall(0);
+    pulled.Stall(2048);
+    exact.StartReading(kStreamBytes, 5s);
+    BoardRun run(stream, 1500ms, &told);
+    run.Add({PortName::Com(2)});
+    run.Add({PortName::Com(3)});
+    std::thread pull([&] {
+        std::this_thread::sleep_for(300ms);
+        pulled.Vanish();
+    });
+    stream[0] ^= 0xFF;  // the run sends its own copy, taken when it began
+    run.Add({PortName::Com(1), std::nullopt, &lent});
+    run.Wait();
+    pull.join();
+    const std::vector<BoardOutcome> outcomes = run.Outcomes();
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(outcomes[0].result->written.cause, PortCause::TimedOut);
+    EXPECT_TRUE(outcomes[1].result->written.DeviceGone()) << outcomes[1].result->written.reason;
+    EXPECT_TRUE(outcomes[2].result->ok()) << outcomes[2].result->written.reason;
+    EXPECT_EQ(exact.Received(), pattern);
+    EXPECT_EQ(told.events[2], (std::vector<std::string>{"opened", "progress", "ended"}));
+    for (std::vector<std::string> events : told.events) {
+        std::erase(events, "progress");  // a line that takes nothing has none
+        EXPECT_EQ(events, (std::vector<std::string>{"opened", "ended"}));
+    }
+    EXPECT_TRUE(lent.IsOpen()) << "the run closed a connection lent to it";
+    EXPECT_TRUE(PortConnection(PortName::Com(2)).EnsureOpen().ok()) << "the run kept a port of its own";
+    stalled.PlugIn();
+    pulled.PlugIn();
 }
 
 }  // namespace

@@ -130,6 +130,24 @@ TEST_F(PortListTest, ListsAdaptersFirstWithTheirUsbDetailsAndLeavesOutPortsWitho
     EXPECT_EQ(FindPort(ports, dev + "/ttyS2"), nullptr);
 }
 
+// ModemManager tries a cdc_acm board that speaks AT commands as a modem,
+// unless udev marks it to be left alone; what it does then cannot be seen
+// from another user, only that it runs.
+TEST_F(PortListTest, ModemManagerIsNamedWhereItMayTryTheBoard) {
+    const fs::path udev = root_ / "run" / "udev" / "data";
+    auto probing = [&](const char* tty) { return ModemManagerProbingUnder(root_ / "sys", udev, root_ / "proc", tty); };
+    EXPECT_EQ(probing("ttyACM0"), "ModemManager (PID 900)");
+    EXPECT_EQ(probing("ttyUSB0"), "") << "an FTDI adapter is no modem";
+    fs::create_directories(udev);
+    std::ofstream(udev / "c166:0") << "E:ID_VENDOR_ID=2341\nE:ID_MM_DEVICE_IGNORE=1\n";
+    EXPECT_EQ(probing("ttyACM0"), "") << "udev marks it to be left alone";
+    fs::remove(udev / "c166:0");
+    std::ofstream(root_ / "sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/bInterfaceProtocol") << "00\n";
+    EXPECT_EQ(probing("ttyACM0"), "") << "a board that speaks no AT commands";
+    EXPECT_TRUE(CdcAcmInterface({"USB\\DevClass_EF&SubClass_02", "USB\\Class_02&SubClass_02&Prot_01"}));
+    EXPECT_FALSE(CdcAcmInterface({"USB\\DevClass_EF&SubClass_02&Prot_01", "USB\\COMPOSITE"}));
+}
+
 TEST(PortOrderTest, AdaptersFirstThenNamesAsAPersonReadsThem) {
     const PortInfo com10{"COM10", "COM10", "", "", "", "", "", true};
     const PortInfo com2{"COM2", "COM2", "", "", "", "", "", true};

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QFile>
 #include <QMenu>
+#include <QProcess>
 #include <QTest>
 #include <cstdlib>
 #include <iostream>
@@ -21,6 +22,9 @@
 #include <thread>
 
 #include "ClassSetDialog.h"
+#ifndef _WIN32
+#include "board_simulator.h"
+#endif
 #include "GridModel.h"
 #include "grid_layout.h"
 #include "hexfile.h"
@@ -430,10 +434,13 @@ TEST_F(ProgramTest, ClassSetProgramsEveryBoardAtOnceAndRetriesOnlyTheFailedOne) 
 
 // The window follows the file it loaded as the compiler rewrites it: in two
 // pieces (the first without its end record), renamed over it, broken,
-// deleted, and during a transfer.
+// deleted, during a transfer, and with its folder removed and made again
+// (make clean). Given an unfinished build, the window and --watch agree.
 TEST_F(ProgramTest, LoadedFileIsFollowed) {
     QTemporaryDir dir;
-    const std::string file = dir.filePath(QStringLiteral("blink.hex")).toStdString();
+    const std::filesystem::path folder = dir.filePath(QStringLiteral("build")).toStdString();
+    std::filesystem::create_directories(folder);
+    const std::string file = (folder / "blink.hex").string();
     auto build = [](const char* name) { return ReadWholeFile(kTestData + "/" + name); };
     // Written beside the file and renamed over it, or in place (`inPlace`).
     auto write = [&](const std::string& text, std::optional<std::ios::openmode> inPlace = std::nullopt) {
@@ -488,6 +495,44 @@ TEST_F(ProgramTest, LoadedFileIsFollowed) {
     EXPECT_EQ(ProgramAndRead(form, toolkit, TestLine(1), ModalResult::Yes, 1500ms), shown);
     EXPECT_TRUE(keptDuring);
     EXPECT_TRUE(shows("sdcc_blink.hex"));  // loaded once the transfer ended
+    toolkit.onTransfer = nullptr;
+
+    form.SetStatus(QString());
+    std::filesystem::remove_all(folder);
+    QTest::qWait(300);
+    std::filesystem::create_directories(folder);
+    write(build("objcopy.hex"));
+    ASSERT_TRUE(reloaded()) << "the build after make clean was not followed";
+    EXPECT_TRUE(shows("objcopy.hex"));
+
+#ifndef _WIN32
+    // An unfinished build (the end record missing) for both: neither takes
+    // it at first; once it has stayed so, both take it as it is.
+    BoardSimulator board(KTQ_SIMULATOR, false);
+    QProcess watch;
+    watch.setProcessChannelMode(QProcess::MergedChannels);
+    watch.start(QStringLiteral(KTQ_FLASH), {"--watch", "--yes", "--port", QString::fromStdString(board.device()),
+                                             QString::fromStdString(file)});
+    QString said;
+    auto watchSays = [&](const char* text, int times) {
+        return QTest::qWaitFor([&] {
+            said += QString::fromUtf8(watch.readAll());
+            return said.count(text) >= times;
+        }, 5000);
+    };
+    ASSERT_TRUE(watchSays("Programovani proběhlo v pořádku", 1)) << said.toStdString();
+    form.SetStatus(QString());
+    write(next.substr(0, next.find(":00000001FF")), std::ios::trunc);
+    ASSERT_TRUE(watchSays("chybí koncový záznam", 1)) << said.toStdString();
+    EXPECT_TRUE(shows("objcopy.hex")) << "the window took the unfinished build at once";
+    EXPECT_EQ(said.count("Programovani proběhlo v pořádku"), 1) << "--watch sent the unfinished build at once";
+    ASSERT_TRUE(reloaded());
+    EXPECT_TRUE(shows("srec_default.hex"));
+    ASSERT_TRUE(watchSays("Programovani proběhlo v pořádku", 2)) << said.toStdString();
+    watch.kill();
+    watch.waitForFinished();
+    EXPECT_TRUE(board.ReceivedInTurn({kTestData + "/objcopy.window.bin", kTestData + "/srec_default.window.bin"}));
+#endif
 }
 
 }  // namespace

@@ -4,6 +4,11 @@
 
 namespace {
 
+std::wstring_view Unquoted(std::wstring_view folder) {
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
+    return folder;
+}
+
 std::wstring_view WithoutClosingBackslashes(std::wstring_view folder) {
     while (folder.size() > 1 && folder.back() == L'\\') folder.remove_suffix(1);
     return folder;
@@ -13,7 +18,7 @@ wchar_t Upper(wchar_t c) {
     return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
-bool SameFolder(std::wstring_view a, std::wstring_view b) {
+bool SameText(std::wstring_view a, std::wstring_view b) {
     a = WithoutClosingBackslashes(a);
     b = WithoutClosingBackslashes(b);
     if (a.size() != b.size()) return false;
@@ -35,20 +40,29 @@ std::vector<std::wstring_view> Entries(std::wstring_view path) {
 
 }  // namespace
 
-std::optional<std::wstring> PathWithFolder(std::wstring_view path, std::wstring_view folder) {
+bool SameFolder(std::wstring_view entry, std::wstring_view folder, const Expander& expand) {
+    entry = Unquoted(entry);
+    if (SameText(entry, folder)) return true;
+    if (entry.find(L'%') == std::wstring_view::npos || !expand) return false;
+    const std::wstring expanded = expand(entry);
+    return SameText(Unquoted(expanded), folder);
+}
+
+std::optional<std::wstring> PathWithFolder(std::wstring_view path, std::wstring_view folder, const Expander& expand) {
     for (const std::wstring_view entry : Entries(path)) {
-        if (SameFolder(entry, folder)) return std::nullopt;
+        if (SameFolder(entry, folder, expand)) return std::nullopt;
     }
     std::wstring changed(path);
     if (!changed.empty() && changed.back() != L';') changed += L';';
     return changed += folder;
 }
 
-std::optional<std::wstring> PathWithoutFolder(std::wstring_view path, std::wstring_view folder) {
+std::optional<std::wstring> PathWithoutFolder(std::wstring_view path, std::wstring_view folder,
+                                              const Expander& expand) {
     std::wstring changed;
     bool removed = false, first = true;
     for (const std::wstring_view entry : Entries(path)) {
-        if (SameFolder(entry, folder)) {
+        if (SameFolder(entry, folder, expand)) {
             removed = true;
             continue;
         }

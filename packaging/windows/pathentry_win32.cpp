@@ -10,14 +10,16 @@
 // read whole, and reads it back. --user works on the user's own PATH, where
 // earlier setups put the folder. A GUI program, so that no console flashes.
 //
-// Exit status: 0 changed, 1 nothing to change, 2 the value could not be
-// read whole (nothing was written), 3 it could not be written, 4 usage.
+// Exit status: 0 changed (the folder is on the PATH, or off it, as asked, by
+// what the value reads back), 1 nothing to change, 2 the value could not be
+// read whole (nothing was written), 3 it could not be changed, 4 usage.
 #include <windows.h>  // before shellapi.h, which builds on it
 
 #include <shellapi.h>
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "path_entries.h"
 
@@ -55,15 +57,27 @@ std::optional<PathValue> Read(HKEY key) {
     return std::nullopt;
 }
 
+// An entry's environment variables as the system expands them.
+std::wstring Expand(std::wstring_view entry) {
+    const std::wstring text(entry);
+    // Returns the length needed with its terminator, or 0 upon failure.
+    const DWORD length = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (length == 0) return text;
+    std::wstring expanded(length, L'\0');
+    if (::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), length) == 0) return text;
+    expanded.resize(length - 1);
+    return expanded;
+}
+
+bool HasFolder(const std::wstring& path, const std::wstring& folder) {
+    return !PathWithFolder(path, folder, Expand);
+}
+
 bool Write(HKEY key, const PathValue& value) {
     const DWORD bytes = static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t));
     // Returns ERROR_SUCCESS upon success.
-    if (::RegSetValueExW(key, kValue, 0, value.type, reinterpret_cast<const BYTE*>(value.text.c_str()), bytes) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    const std::optional<PathValue> back = Read(key);
-    return back && back->text == value.text;
+    return ::RegSetValueExW(key, kValue, 0, value.type, reinterpret_cast<const BYTE*>(value.text.c_str()), bytes) ==
+           ERROR_SUCCESS;
 }
 
 int Run(bool add, bool user, const std::wstring& folder) {
@@ -76,11 +90,17 @@ int Run(bool add, bool user, const std::wstring& folder) {
     int status = kUnreadable;
     if (std::optional<PathValue> value = Read(key)) {
         const std::optional<std::wstring> changed =
-            add ? PathWithFolder(value->text, folder) : PathWithoutFolder(value->text, folder);
+            add ? PathWithFolder(value->text, folder, Expand) : PathWithoutFolder(value->text, folder, Expand);
         status = kUnchanged;
         if (changed) {
             value->text = *changed;
-            status = Write(key, *value) ? kChanged : kUnwritable;
+            // What counts is where our entry is now, as the value reads back
+            // (another program may have written it meanwhile): one that is
+            // there must be taken off again by the uninstaller.
+            const bool written = Write(key, *value);
+            const std::optional<PathValue> back = Read(key);
+            const bool ours = back ? HasFolder(back->text, folder) : written == add;
+            status = ours == add ? kChanged : kUnwritable;
         }
     }
     ::RegCloseKey(key);
