@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
 
@@ -14,7 +15,9 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 #include <array>
+#include <filesystem>
 #include <atomic>
 #include <fstream>
 #include <memory>
@@ -29,6 +32,7 @@
 #include "memimage.h"
 #include "port_list.h"
 #include "pty_pair.h"
+#include "sysfs_tree.h"
 #include "transfer.h"
 
 extern char** environ;
@@ -408,6 +412,97 @@ void ClassSet(benchmark::State& state) {
     ::setenv("KTQ51_COM1", ports[0]->path().c_str(), 1);
 }
 BENCHMARK(ClassSet)->Arg(1)->Arg(8)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// --- 6. Who else holds a port, with 2000 processes on the machine ----------
+
+// Processes that only sleep, until the machine has `total` of them; they
+// end with this.
+class Sleepers {
+public:
+    explicit Sleepers(std::size_t total) {
+        for (std::size_t have = Count(); have < total; ++have) {
+            pid_t pid = 0;
+            char sleep[] = "sleep", seconds[] = "600";
+            char* argv[] = {sleep, seconds, nullptr};
+            if (::posix_spawn(&pid, "/bin/sleep", nullptr, nullptr, argv, environ) != 0) break;
+            pids_.push_back(pid);
+        }
+    }
+    ~Sleepers() {
+        for (const pid_t pid : pids_) ::kill(pid, SIGKILL);
+        for (const pid_t pid : pids_) ::waitpid(pid, nullptr, 0);
+    }
+    static std::size_t Count() {
+        std::size_t count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            const std::string name = entry.path().filename().string();
+            count += name.find_first_not_of("0123456789") == std::string::npos;
+        }
+        return count;
+    }
+
+private:
+    std::vector<pid_t> pids_;
+};
+
+// Finding another holder of a port reads every process's open files (root
+// sees them all). With 2000 processes: the search itself, which a port
+// switch and the Nastavení menu's listing do on the window's thread; that
+// listing with an adapter held through usbfs (a copied sysfs, its holder
+// searched in this machine's /proc); and the longest gap in the window's
+// event loop while the class-set dialog reads the ports every second.
+void HolderSearch(benchmark::State& state) {
+    const Sleepers sleepers(2000);
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / "ktq51-bench-sysfs";
+    std::filesystem::remove_all(root);
+    RebuildTree(kData + "/sysfs/by-hand.txt", root);
+    ::setenv("KTQ51_LIST_ROOT", root.c_str(), 1);
+    double scanMs = 0, menuMs = 0, gapMs = 0;
+    for (auto _ : state) {
+        std::vector<double> scans;
+        for (int i = 0; i < 10; ++i) {
+            const auto start = Clock::now();
+            benchmark::DoNotOptimize(ScanProcesses("/dev/bus/usb/001/005"));
+            scans.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        std::sort(scans.begin(), scans.end());
+        scanMs = scans[scans.size() / 2];
+
+        TimingToolkit toolkit;
+        TForm1 form(toolkit);
+        const auto listed = Clock::now();
+        form.Ports->Refresh();
+        menuMs = std::chrono::duration<double, std::milli>(Clock::now() - listed).count();
+
+        Clock::time_point lastTick = Clock::now();
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const auto now = Clock::now();
+            gapMs = std::max(gapMs, std::chrono::duration<double, std::milli>(now - lastTick).count());
+            lastTick = now;
+        });
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<ClassSetDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            lastTick = Clock::now();
+            ticker.start(5);
+            QEventLoop loop;
+            QTimer::singleShot(3500, &loop, &QEventLoop::quit);
+            loop.exec();
+            ticker.stop();
+            dialog->reject();
+        });
+        form.Programujvechnydesky1->trigger();
+        state.SetIterationTime(scanMs / 1000);
+    }
+    ::unsetenv("KTQ51_LIST_ROOT");
+    std::filesystem::remove_all(root);
+    state.counters["processes"] = static_cast<double>(Sleepers::Count());
+    state.counters["scan_ms"] = scanMs;
+    state.counters["menu_listing_ms"] = menuMs;
+    state.counters["class_set_max_loop_gap_ms"] = gapMs;
+}
+BENCHMARK(HolderSearch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -6,9 +6,9 @@
 // tells the ports of an adapter with several apart. A USB device that looks
 // like a serial adapter but has no tty is listed too, with what sysfs and
 // /proc tell of why. Nothing is opened.
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +20,7 @@
 #include <map>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include "port_list.h"
 
@@ -147,48 +148,100 @@ std::vector<PortInfo> AdaptersWithoutPort(const fs::path& sys, const fs::path& p
 
 }  // namespace
 
-ProcessScan ScanProcesses(const fs::path& device, const fs::path& proc) {
-    // Raw calls: with thousands of processes, std::filesystem's iterators
-    // and paths cost a hundred times what the calls themselves cost.
-    ProcessScan scan;
-    const std::string target = device.string();
-    const int self = static_cast<int>(::getpid());
-    // Each returns a descriptor (or a stream), or -1 (null) with errno set.
-    const int procFd = ::open(proc.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (procFd < 0) return scan;
-    DIR* processes = ::fdopendir(procFd);
-    if (processes == nullptr) {
-        ::close(procFd);
-        return scan;
+namespace {
+
+// The entries of a /proc folder, by getdents64 straight into a buffer.
+struct LinuxDirent64 {
+    ino64_t d_ino;
+    off64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[1];
+};
+
+// Calls `each` with the name of every entry of the open folder `fd`.
+template <typename Each>
+void ForEachEntry(int fd, std::vector<char>& buffer, Each each) {
+    for (;;) {
+        // Returns the bytes of entries read, 0 at the end, or -1 with errno set.
+        const long n = ::syscall(SYS_getdents64, fd, buffer.data(), buffer.size());
+        if (n <= 0) return;
+        for (long at = 0; at < n;) {
+            const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer.data() + at);
+            at += entry->d_reclen;
+            if (entry->d_name[0] != '.') each(entry->d_name);
+        }
+        // /proc fills the buffer while entries fit: room left means no more.
+        if (n < static_cast<long>(buffer.size()) - 512) return;
     }
-    char link[PATH_MAX];
-    while (const dirent* process = ::readdir(processes)) {
-        const char* name = process->d_name;
-        int pid = 0;
-        const auto [end, error] = std::from_chars(name, name + std::strlen(name), pid);
-        if (error != std::errc() || *end != '\0' || pid == self) continue;
-        const int fdsFd = ::openat(procFd, (std::string(name) + "/fd").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        DIR* fds = fdsFd < 0 ? nullptr : ::fdopendir(fdsFd);
-        if (fds == nullptr) {
-            // Another user's process: what it has open cannot be seen.
-            if (fdsFd >= 0) ::close(fdsFd);
-            scan.unseen.push_back(pid);
+}
+
+// Scans the processes `pids` of the /proc open as `procFd` for `target`.
+void ScanSome(int procFd, const std::string& target, const int* pids, std::size_t count, std::vector<int>& holding,
+              std::vector<int>& unseen) {
+    std::vector<char> buffer(1 << 15);
+    char path[32], link[PATH_MAX];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(path, sizeof path, "%d/fd", pids[i]);
+        // Returns a descriptor, or -1 with errno set: another user's process,
+        // whose open files cannot be seen, or one that has just ended.
+        const int fds = ::openat(procFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fds < 0) {
+            unseen.push_back(pids[i]);
             continue;
         }
         bool holds = false;
-        while (const dirent* fd = ::readdir(fds)) {
-            if (fd->d_name[0] == '.') continue;
+        ForEachEntry(fds, buffer, [&](const char* fd) {
+            if (holds) return;
             // Returns the length of the link's text (not terminated), or -1 with errno set.
-            const ssize_t n = ::readlinkat(fdsFd, fd->d_name, link, sizeof link);
-            if (n > 0 && static_cast<std::size_t>(n) == target.size() && target.compare(0, target.size(), link, n) == 0) {
-                holds = true;
-                break;
-            }
-        }
-        ::closedir(fds);  // closes fdsFd too
-        if (holds) scan.holders.push_back(Attribute(proc / name / "comm") + " (PID " + name + ")");
+            const ssize_t n = ::readlinkat(fds, fd, link, sizeof link);
+            holds = n > 0 && static_cast<std::size_t>(n) == target.size() && target.compare(0, target.size(), link, n) == 0;
+        });
+        ::close(fds);
+        if (holds) holding.push_back(pids[i]);
     }
-    ::closedir(processes);
+}
+
+}  // namespace
+
+ProcessScan ScanProcesses(const fs::path& device, const fs::path& proc) {
+    // Raw calls, and the processes split among a few threads: with
+    // thousands of processes the calls are the whole cost, and root sees
+    // every process's open files.
+    ProcessScan scan;
+    const int self = static_cast<int>(::getpid());
+    // Returns a descriptor, or -1 with errno set.
+    const int procFd = ::open(proc.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0) return scan;
+    std::vector<int> pids;
+    std::vector<char> buffer(1 << 16);
+    ForEachEntry(procFd, buffer, [&](const char* name) {
+        int pid = 0;
+        const auto [end, error] = std::from_chars(name, name + std::strlen(name), pid);
+        if (error == std::errc() && *end == '\0' && pid != self) pids.push_back(pid);
+    });
+    constexpr std::size_t kPerThread = 256;
+    const std::size_t threads = std::clamp<std::size_t>(pids.size() / kPerThread, 1, 4);
+    std::vector<std::vector<int>> holding(threads), unseen(threads);
+    std::vector<std::thread> workers;
+    const std::size_t share = (pids.size() + threads - 1) / threads;
+    for (std::size_t t = 0; t < threads; ++t) {
+        const std::size_t from = std::min(pids.size(), t * share), to = std::min(pids.size(), from + share);
+        auto work = [&, t, from, to] { ScanSome(procFd, device.string(), pids.data() + from, to - from, holding[t], unseen[t]); };
+        if (t + 1 < threads) {
+            workers.emplace_back(work);
+        } else {
+            work();
+        }
+    }
+    for (std::thread& worker : workers) worker.join();
+    ::close(procFd);
+    for (std::size_t t = 0; t < threads; ++t) {
+        for (const int pid : holding[t]) {
+            scan.holders.push_back(Attribute(proc / std::to_string(pid) / "comm") + " (PID " + std::to_string(pid) + ")");
+        }
+        scan.unseen.insert(scan.unseen.end(), unseen[t].begin(), unseen[t].end());
+    }
     return scan;
 }
 

@@ -15,37 +15,19 @@
 
 #include "adapter_rules.h"
 #include "port_list.h"
+#include "sysfs_tree.h"
 #include "test_data.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Rebuilds the entries of `listing` ("path|link|target" or "path|file|text"
-// a line; paths under /dev/ go to `root`/dev, under /proc/ to `root`/proc,
-// the others to `root`/sys).
-void Rebuild(const fs::path& listing, const fs::path& root) {
-    std::ifstream in(listing);
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        const std::size_t a = line.find('|'), b = line.find('|', a + 1);
-        const std::string path = line.substr(0, a), kind = line.substr(a + 1, b - a - 1), value = line.substr(b + 1);
-        const fs::path at = path.starts_with("/") ? root / path.substr(1) : root / "sys" / path;
-        fs::create_directories(at.parent_path());
-        if (kind == "link") {
-            fs::create_symlink(value, at);
-        } else {
-            std::ofstream(at) << value << '\n';
-        }
-    }
-}
-
 class PortListTest : public testing::Test {
 protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() / ("ktq51-sysfs-" + std::to_string(::getpid()));
         fs::remove_all(root_);
-        for (const char* listing : {"guest.txt", "by-hand.txt"}) Rebuild(fs::path(kTestData) / "sysfs" / listing, root_);
+        for (const char* listing : {"guest.txt", "by-hand.txt"}) RebuildTree(fs::path(kTestData) / "sysfs" / listing, root_);
     }
     void TearDown() override { fs::remove_all(root_); }
     fs::path root_;
