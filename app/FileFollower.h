@@ -20,7 +20,9 @@ public:
     void Stop();
     const QString& File() const { return file_; }
     // What to make of the load that Due asked for.
-    RebuiltFile::Verdict Judge(const HexResult& result) { return rule_->Judge(result); }
+    RebuiltFile::Verdict Judge(const HexResult& result) {
+        return rule_ ? rule_->Judge(result) : RebuiltFile::Verdict::Wait;
+    }
 
 signals:
     // The file is to be loaded now.

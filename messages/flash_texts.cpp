@@ -55,7 +55,7 @@ std::string FileChanged(const std::string& file) {
 std::string NoEndRecordYet(const std::string& file) {
     std::string text = file;
     text += ": chybí koncový záznam (:00000001FF), soubor se ještě zapisuje. Nic nebylo odesláno; "
-            "čekám na další změnu.";
+            "čekám na další změnu; když se 2 s nezmění, vezmu ho tak, jak je.";
     return text;
 }
 

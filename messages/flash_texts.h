@@ -14,7 +14,7 @@ namespace text {
 inline constexpr std::string_view kFlashUsage =
     "Použití:\n"
     "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] [--report F] [--wait S] [--watch] SOUBOR.hex\n"
-    "  ktq51-flash --all [--yes] [--timeout S] [--report F] [--watch] SOUBOR.hex\n"
+    "  ktq51-flash --all [--yes] [--timeout S] [--report F] [--wait S] [--watch] SOUBOR.hex\n"
     "  ktq51-flash --each [N] [--yes] [--timeout S] [--report F] SOUBOR.hex\n"
     "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] --erase\n"
     "  ktq51-flash --check SOUBOR.hex\n"
@@ -34,8 +34,8 @@ inline constexpr std::string_view kFlashUsage =
     "                    po N deskách skončit (bez N až po Ctrl+C)\n"
     "  --watch           nahrát soubor hned a pak znovu po každé jeho změně (po každém\n"
     "                    překladu), dokud Ctrl+C; zeptá se jen jednou\n"
-    "  --wait S          počkat až S sekund, než se port (i --port auto) objeví\n"
-    "  --report F        připsat do souboru F řádek CSV za každou desku\n"
+    "  --wait S          počkat až S sekund, než se porty (i --port auto, --all) objeví\n"
+    "  --report F        připsat do souboru F řádek CSV za každou desku, jak skončí\n"
     "  --list            vypsat sériové porty počítače: název, popis, VID:PID,\n"
     "                    sériové číslo, stálý název, umístění; nic se neotevře\n"
     "  --list --verbose  celá diagnostika ke zkopírování: verze, systém, porty,\n"
@@ -52,9 +52,9 @@ inline constexpr std::string_view kFlashUsage =
     "Soubor, který do okna 0x3000–0x3FFF nic nedává, se neposílá.\n"
     "\n"
     "Návratový kód: 0 hotovo, 1 soubor odmítnut, 2 port nelze otevřít ani nastavit,\n"
-    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno. U více desek 0, když\n"
-    "se povedly všechny, 3, když některý přenos selhal, jinak 2. Ctrl+C program (i --watch)\n"
-    "ukončí jako každé přerušení.\n";
+    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno, 5 protokol nelze zapsat.\n"
+    "U více desek 0, když se povedly všechny, 3, když některý přenos selhal, jinak 2.\n"
+    "Ctrl+C program (i --watch) ukončí jako každé přerušení.\n";
 
 inline constexpr std::string_view kNeedsConfirmation =
     "Odeslání musí potvrdit člověk u terminálu, nebo volba --yes. Nic nebylo odesláno.";

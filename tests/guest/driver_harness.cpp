@@ -716,20 +716,24 @@ TEST(Drivers, ListingFindsTheAdapterAndTheUartsAndTheMenuOffersIt) {
     EXPECT_EQ(r.status, 0) << r.output;
 }
 
-// 4. A second sender on the adapter while the first is sending is refused;
-// the first still delivers exactly. The guest runs as root, so only the
-// lock refuses the second: the exclusive mode lets root through. The second
-// starts once the first holds its lock.
+// 4. A second sender on the adapter while the first is sending is refused,
+// naming the first; the first still delivers exactly. The guest runs as
+// root, so only the lock refuses the second: the exclusive mode lets root
+// through. The second starts once the first holds its lock.
 TEST(Drivers, SecondSenderOnTheSameAdapterIsRefused) {
     adapter->Expect();
     const Guest::Result r = guest->Run(
         std::string(kFlash) + " >/tmp/first 2>&1 & first=$!; " +
             "for _ in $(seq 200); do grep -q FLOCK /proc/locks && break; sleep 0.05; done; " +
-            kFlash + " >/tmp/second 2>&1; echo \"second=$?\"; wait $first; echo \"first=$?\"; cat /tmp/second",
+            kFlash + " >/tmp/second 2>&1; echo \"second=$?\"; echo \"first pid=$first\"; wait $first; "
+            "echo \"first=$?\"; cat /tmp/second",
         60s);
     std::printf("%s", r.output.c_str());
+    const std::size_t at = r.output.find("first pid=");
+    const std::string pid = at == std::string::npos ? "?" : r.output.substr(at + 10, r.output.find('\n', at) - at - 10);
     EXPECT_NE(r.output.find("second=2"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("port používá jiný program"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("má otevřený program ktq51-flash (PID " + pid + ")"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("first=0"), std::string::npos) << r.output;
     EXPECT_TRUE(ExactStreamArrived(*adapter));
 }
@@ -863,7 +867,7 @@ public:
     static std::string Row(const std::string& report, int n) {
         std::istringstream rows(report);
         for (std::string row; std::getline(rows, row);) {
-            if (row.find(",1-1." + std::to_string(n) + ",") != std::string::npos) return row;
+            if (row.find(";1-1." + std::to_string(n) + ";") != std::string::npos) return row;
         }
         return {};
     }
@@ -903,7 +907,7 @@ TEST(Drivers, ClassSetProgramsEightAdaptersBehindAHubAtOnce) {
             if (!failing) {
                 EXPECT_TRUE(ExactStreamArrived(ClassSet::Line(n))) << "1-1." << n;
             }
-            EXPECT_NE(ClassSet::Row(report, n).find(failing ? ",failed," : ",ok,"), std::string::npos)
+            EXPECT_NE(ClassSet::Row(report, n).find(failing ? ";failed;" : ";ok;"), std::string::npos)
                 << "1-1." << n << ":\n" << report;
         }
         std::printf("   eight boards at once%s: status %d after %.1f s\n", pull ? ", 1-1.3 pulled out" : "", r.status,
@@ -915,32 +919,47 @@ TEST(Drivers, ClassSetProgramsEightAdaptersBehindAHubAtOnce) {
     }
 }
 
-// 10. --each 3 waits for adapters and programs each as it is plugged in:
-// three added one after another, each gets the stream exactly once, and
-// the program ends after the third.
+// 10. --each waits for adapters and programs each as it is plugged in:
+// three added one after another each get the stream exactly once, and each
+// one's report row is there as it ends. Ctrl+C then ends it, saying so,
+// every row kept. --each 1 ends by itself after the fourth.
 TEST(Drivers, EachProgramsAdaptersAsTheyArePluggedIn) {
     const ClassSet set;
     guest->Unplug(nullptr, "hub");
     guest->Plug("hub");
     ASSERT_EQ(guest->Run("vanishes /dev/ttyUSB0", 60s).status, 0);
-    ASSERT_EQ(guest->Run("ktq51-flash --each 3 --yes --report /tmp/each.csv " + std::string(kGuestFile) +
-                             " </dev/null >/tmp/each.out 2>&1 & echo $! >/tmp/each.pid; sleep 1",
-                         60s)
-                  .status,
-              0);
+    auto each = [](const std::string& count) {
+        return guest->Run("ktq51-flash --each " + count + " --yes --report /tmp/each.csv " + std::string(kGuestFile) +
+                              " </dev/null >/tmp/each.out 2>&1 & echo $! >/tmp/each.pid; sleep 1",
+                          60s);
+    };
+    // The lines of the report: its header and a row per board that ended.
+    auto rows = [] { return std::atoi(guest->Run("tr -cd '\\n' </tmp/each.csv | wc -c", 60s).output.c_str()); };
+    ASSERT_EQ(each("4").status, 0);
     for (int n = 1; n <= 3; ++n) {
         ClassSet::Line(n).Expect();
         guest->Plug("a" + std::to_string(n));
         EXPECT_TRUE(ExactStreamArrived(ClassSet::Line(n))) << "the adapter plugged in as number " << n;
+        guest->Run("sleep 0.5", 60s);
+        EXPECT_EQ(rows(), n + 1) << "no row as board " << n << " ended";
     }
-    const Guest::Result r = guest->Run("wait $(cat /tmp/each.pid); status=$?; cat /tmp/each.out; (exit $status)", 60s);
-    EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("Naprogramováno 3 z 3 desek"), std::string::npos) << r.output;
+    Guest::Result r =
+        guest->Run("kill -INT $(cat /tmp/each.pid); wait $(cat /tmp/each.pid); status=$?; cat /tmp/each.out; (exit $status)", 60s);
+    EXPECT_EQ(r.status, 128 + SIGINT) << r.output;
+    EXPECT_NE(r.output.find("Přerušeno."), std::string::npos) << r.output;
+    EXPECT_EQ(rows(), 4) << "the interrupt lost rows";
     for (int n = 1; n <= 3; ++n) {
         ClassSet::Line(n).WaitQuiet(500ms);
         EXPECT_EQ(ClassSet::Line(n).Count(), kStreamBytes) << "1-1." << n << " was programmed more than once";
     }
-    for (int n = 4; n <= kHubPorts; ++n) guest->Plug("a" + std::to_string(n));  // as the set's end expects them
+    ASSERT_EQ(each("1").status, 0);
+    ClassSet::Line(4).Expect();
+    guest->Plug("a4");
+    EXPECT_TRUE(ExactStreamArrived(ClassSet::Line(4)));
+    r = guest->Run("wait $(cat /tmp/each.pid); status=$?; cat /tmp/each.out; rm /tmp/each.csv; (exit $status)", 60s);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("Naprogramováno 1 z 1 desky"), std::string::npos) << r.output;
+    for (int n = 5; n <= kHubPorts; ++n) guest->Plug("a" + std::to_string(n));  // as the set's end expects them
 }
 
 // 11. An adapter found without a driver: the FTDI adapter's interface
@@ -965,16 +984,19 @@ TEST(Drivers, AdapterWithoutItsDriverIsListedAndNamed) {
 // 12. Another program that has the port open (cat, which takes no lock;
 // the guest runs as root, which the exclusive mode lets through):
 // the transfer is refused before anything is sent, naming the program and
-// its process ID; once it has ended, the transfer is exact.
+// its process ID, and the line's settings are exactly as that program had
+// them; once it has ended, the transfer is exact.
 TEST(Drivers, PortOpenInAnotherProgramIsRefusedNamingIt) {
     adapter->Expect();
     const Guest::Result r = guest->Run(
-        // VMIN 1, so that cat's read waits: the line is still raw from the
-        // last transfer, where a read returns at once.
-        std::string("stty -F ") + kAdapter + " min 1; cat " + kAdapter +
-            " >/dev/null & holder=$!; sleep 0.5; echo holder=$holder; " +
-            FlashCommand(kAdapter) + "; status=$?; kill $holder; wait $holder; (exit $status)",
+        // 9600 cooked, as a student's serial monitor may have left it; VMIN
+        // 1, so that cat's read waits.
+        std::string("stty -F ") + kAdapter + " 9600 sane min 1; cat " + kAdapter +
+            " >/dev/null & holder=$!; sleep 0.5; echo holder=$holder; before=$(stty -F " + kAdapter + " -g); " +
+            FlashCommand(kAdapter) + "; status=$?; [ \"$(stty -F " + kAdapter +
+            " -g)\" = \"$before\" ] && echo settings unchanged; kill $holder; wait $holder; (exit $status)",
         60s);
+    EXPECT_NE(r.output.find("settings unchanged"), std::string::npos) << "the refused port was set up:\n" << r.output;
     const std::size_t at = r.output.find("holder=");
     const std::string pid = at == std::string::npos ? "?" : r.output.substr(at + 7, r.output.find('\n', at) - at - 7);
     EXPECT_EQ(r.status, 2) << r.output;
