@@ -106,6 +106,27 @@ TEST(Report, NumbersAreTheSameInEveryLocale) {
     EXPECT_EQ(cells[0].find_first_not_of("0123456789-T:+"), std::string::npos) << cells[0];
 }
 
+// The one result of a run: each board in the words of a single board, a
+// port that could not be opened worded with the ports the machine has, and
+// the status a failed transfer decides.
+TEST(Report, RunIsSummarisedWithThePortsThereAre) {
+    BoardOutcome missing = Board("s", std::chrono::milliseconds(1)), stalled = missing, done = missing;
+    missing.board.port = PortName::Device("/dev/ttyUSB9");
+    missing.result->opened = {PortFailure::CannotOpen, PortCause::NoDevice, "/dev/ttyUSB9", "No such file or directory", {}};
+    stalled.result->written.cause = PortCause::TimedOut;
+    const std::vector<PortInfo> ports = {*done.board.listed};
+    RunResult run = SummariseRun({missing, done}, {"blink.hex", "c92a"}, ports);
+    EXPECT_EQ(run.status, kPortFailed);
+    EXPECT_NE(run.messages[0].find("Sériová zařízení tohoto počítače: /dev/ttyUSB3."), std::string::npos)
+        << run.messages[0];
+    EXPECT_EQ(run.messages[1], "Programovani proběhlo v pořádku");
+    EXPECT_EQ(run.total, "Naprogramováno 1 z 2 desek");
+    EXPECT_EQ(run.rows.size(), 2u);
+    run = SummariseRun({missing, stalled, {missing.board, std::nullopt}}, {"blink.hex", "c92a"}, ports);
+    EXPECT_EQ(run.status, kTransferFailed);
+    EXPECT_EQ(run.boards, 2u) << "a board still running is no result";
+}
+
 TEST(Report, KnownAnswersOfSha256) {
     auto sha = [](const std::string& text) {
         return Sha256Hex({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
