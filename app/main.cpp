@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QStringList>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <exception>
+#include <string_view>
 
 #include "Programator.h"
 #include "StartupProbe.h"
@@ -20,6 +22,15 @@ constexpr int kUsageStatus = 2;
 
 int main(int argc, char* argv[]) {
     const auto entered = std::chrono::steady_clock::now();
+    // Before the application object, which needs a display.
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fwrite(text::kWindowUsage.data(), 1, text::kWindowUsage.size(), stdout);
+        return 0;
+    }
+#ifdef SIGXFSZ
+    // Past the file size limit a write then fails, which the report says.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     // Qt has taken its own options (-platform, -style ...) out by now.
     const QStringList arguments = QCoreApplication::arguments().mid(1);

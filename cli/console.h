@@ -13,7 +13,8 @@
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Makes the console show UTF-8 and the system's texts speak the user's
-// language. On Windows the console's own code page comes back however the
+// language. A file that grows past the process's limit (ulimit -f) is a
+// write that fails, not the end of the program. On Windows the console's own code page comes back however the
 // process ends, so that a batch file that called us reads on as before.
 void PrepareConsole();
 
@@ -28,12 +29,17 @@ bool RedrawsLines();
 // where it is no terminal or cannot tell.
 int TerminalColumns();
 
-// From now until the process ends, an interrupt (Ctrl+C) stops every
-// transfer at once and discards what is still queued on each port watched,
-// so that no stray tail of the stream reaches a board later; then the
-// process ends as an interrupt ends a program (by the signal on POSIX, with
+// From now until the process ends, an interrupt (Ctrl+C, and on POSIX
+// SIGTERM and SIGHUP) says "Přerušeno.", stops every transfer at once and
+// discards what is still queued on each port watched, so that no stray tail
+// of the stream reaches a board later; then the process ends as an
+// interrupt ends a program (by the signal on POSIX, with
 // STATUS_CONTROL_C_EXIT on Windows), so that a shell loop over several
-// boards stops too. A port is watched from the thread that writes to it,
+// boards stops too. Also where the interrupt was ignored when the program
+// started (a background job of a script).
+void HandleInterrupts();
+
+// Watches `port` for the interrupt, from the thread that writes to it,
 // until UnwatchOnInterrupt is given what this returned; at most 64 at once.
 int DiscardQueueOnInterrupt(const PortHandle& port);
 void UnwatchOnInterrupt(int watch);

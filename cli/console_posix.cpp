@@ -36,6 +36,9 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 
 void PrepareConsole() {
     std::setlocale(LC_ALL, "");
+    // Past the file size limit a write then fails with EFBIG, which the
+    // report and --stream-out say and undo.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool IsTerminal(std::FILE* stream) {
@@ -52,7 +55,7 @@ bool RedrawsLines() {
     return IsTerminal(stderr);
 }
 
-int DiscardQueueOnInterrupt(const PortHandle& port) {
+void HandleInterrupts() {
     static const bool installed = [] {
         for (std::atomic<PortHandle::Native>& slot : watched) slot = PortHandle::kNone;
         struct sigaction action {};
@@ -62,6 +65,10 @@ int DiscardQueueOnInterrupt(const PortHandle& port) {
         return true;
     }();
     (void)installed;
+}
+
+int DiscardQueueOnInterrupt(const PortHandle& port) {
+    HandleInterrupts();
     for (int slot = 0; slot < kWatches; ++slot) {
         PortHandle::Native none = PortHandle::kNone;
         if (watched[slot].compare_exchange_strong(none, port.native())) return slot;

@@ -95,9 +95,13 @@ bool RedrawsLines() {
     return redrawsLines;
 }
 
-int DiscardQueueOnInterrupt(const PortHandle& port) {
+void HandleInterrupts() {
     static const bool installed = ::SetConsoleCtrlHandler(OnInterrupt, TRUE) != 0;
     (void)installed;
+}
+
+int DiscardQueueOnInterrupt(const PortHandle& port) {
+    HandleInterrupts();
     for (int slot = 0; slot < kWatches; ++slot) {
         PortHandle::Native none = PortHandle::kNone;
         if (!watched[slot].port.compare_exchange_strong(none, port.native())) continue;

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -50,8 +51,12 @@ int StreamOut(const std::string& out, const ImageCells& image) {
     file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
     file.close();
     if (!file) {
-        // The stream's own error, as the system said it.
-        std::fprintf(stderr, "%s\n", CannotWrite(out, std::strerror(errno != 0 ? errno : EIO)).c_str());
+        // The stream's own error, as the system said it; a part of the
+        // stream is no stream, and goes.
+        const int error = errno != 0 ? errno : EIO;
+        std::error_code ignored;
+        std::filesystem::remove(PathOf(out), ignored);
+        std::fprintf(stderr, "%s\n", CannotWrite(out, std::strerror(error)).c_str());
         return kFileRefused;
     }
     return kDone;
@@ -80,6 +85,9 @@ int main(int argc, char** argv) {
         default:
             break;
     }
+    // From here on something may be sent: an interrupt, even one that comes
+    // while the program asks or waits, ends it the one way.
+    HandleInterrupts();
     if (o.watch) return Watch(o);
 
     // Loaded as Otevřít loads it: erase, then load. --erase sends the erased window.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <set>
+#include <string_view>
 
 #include "flash_texts.h"
 #include "transfer.h"
@@ -23,13 +26,22 @@ std::optional<std::chrono::milliseconds> Seconds(std::string text) {
     return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
 }
 
+// Whether `a` and `b` name one file: the same text, or two paths to it.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code unknown;
+    return a == b || std::filesystem::equivalent(std::filesystem::path(std::u8string(a.begin(), a.end())),
+                                                 std::filesystem::path(std::u8string(b.begin(), b.end())), unknown);
+}
+
 bool Digits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // The cross-rules: options that cannot go together, or that one mode has
 // no use for. Empty when the options are fine.
-std::string Refusal(const Options& o, bool check, bool stream, bool erase, std::size_t files) {
+std::string Refusal(const Options& o, bool check, bool stream, bool erase, const std::vector<std::string>& given) {
+    const std::size_t files = given.size();
+    const std::string file = files == 1 ? given.front() : std::string();
     if (o.each && (o.all || !o.ports.empty() || o.wait || o.watch)) return std::string(text::kEachAlone);
     if (erase) {
         if (o.watch) return std::string(text::kWatchNeedsFile);
@@ -38,6 +50,7 @@ std::string Refusal(const Options& o, bool check, bool stream, bool erase, std::
     }
     if (files != 1) return std::string(files == 0 ? text::kMissingFile : text::kOneFileOnly);
     if (check && stream) return std::string(text::kCheckAndStreamOut);
+    if (stream && SameFile(o.streamOut, file)) return StreamOutIsTheFile(o.streamOut);
     if ((check || stream) &&
         (!o.ports.empty() || o.all || o.each || o.yes || o.timeout || !o.report.empty() || o.wait || o.watch)) {
         return NothingIsSent(check ? "--check" : "--stream-out");
@@ -49,12 +62,24 @@ std::string Refusal(const Options& o, bool check, bool stream, bool erase, std::
 
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
     Options o;
-    bool check = false, stream = false, erase = false;
+    bool check = false, stream = false, erase = false, optionsEnd = false;
     std::vector<std::string> files;
+    std::set<std::string_view> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (optionsEnd) {
+            files.push_back(a);
+            continue;
+        }
+        // An option's value: not empty, and given once (but --port).
         auto value = [&](const char* name) -> std::optional<std::string> {
-            if (i + 1 < args.size()) return args[++i];
+            if (i + 1 < args.size() && !args[i + 1].empty()) {
+                if (std::string_view(name) != "--port" && !given.insert(name).second) {
+                    error = GivenTwice(name);
+                    return std::nullopt;
+                }
+                return args[++i];
+            }
             error = MissingValue(name);
             return std::nullopt;
         };
@@ -65,7 +90,9 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             if (v && !given) error = BadSeconds(name, *v);
             return given;
         };
-        if (a == "--help" || a == "-h") {
+        if (a == "--") {
+            optionsEnd = true;  // what follows is a file, whatever it begins with
+        } else if (a == "--help" || a == "-h") {
             o.mode = Mode::Help;
             return o;
         } else if (a == "--version") {
@@ -98,7 +125,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             if (i + 1 < args.size() && Digits(args[i + 1])) {
                 const std::string& v = args[++i];
                 const auto [end, failed] = std::from_chars(v.data(), v.data() + v.size(), count);
-                if (failed != std::errc() || end != v.data() + v.size()) {
+                if (failed != std::errc() || end != v.data() + v.size() || count == 0) {
                     error = BadCount("--each", v);
                     return std::nullopt;
                 }
@@ -130,7 +157,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         }
     }
     if (o.mode == Mode::List) return o;
-    error = Refusal(o, check, stream, erase, files.size());
+    error = Refusal(o, check, stream, erase, files);
     if (!error.empty()) return std::nullopt;
     if (erase) {
         o.mode = Mode::Erase;

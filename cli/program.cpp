@@ -211,7 +211,9 @@ bool Confirmed(const std::string& question) {
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
-    answer.erase(std::remove(answer.begin(), answer.end(), '\r'), answer.end());
+    // Blanks around it, and the CR of a Windows console, do not count.
+    const std::size_t first = answer.find_first_not_of(" \t\r");
+    answer = first == std::string::npos ? std::string() : answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
     return answer == "a" || answer == "A" || answer == "ano" || answer == "Ano";
 }
 

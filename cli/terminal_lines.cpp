@@ -42,9 +42,11 @@ std::string BoardLine(const std::string& name, std::size_t left, std::size_t tot
     if (result) return Cut(head + *result, room);
     const std::string text = ProgressText(left, total);
     const std::size_t used = Width(head) + Width(text) + 3;  // "[", "] "
-    const std::size_t bar = std::clamp(room > used ? room - used : 0, kNarrowestBar, kWidestBar);
+    // The bar gives way first: narrower, then not at all; then the text.
+    if (used + kNarrowestBar > room) return Cut(head + text, room);
+    const std::size_t bar = std::min(room - used, kWidestBar);
     const std::size_t filled = total == 0 ? bar : left * bar / total;
-    return Cut(head + "[" + std::string(filled, '#') + std::string(bar - filled, '.') + "] " + text, room);
+    return head + "[" + std::string(filled, '#') + std::string(bar - filled, '.') + "] " + text;
 }
 
 BoardLines::BoardLines(bool set)

@@ -13,9 +13,9 @@
 
 namespace {
 
-// Says why `result`, a load of `file` that cannot be sent, was refused.
-void SayRefused(const std::string& file, const HexResult& result) {
-    std::fprintf(stderr, "%s\n", HexLoadReport(result, file).c_str());
+// Says `text` as a result line of the watch: headed by the time of day.
+void Say(const Options& o, const std::string& text) {
+    std::fprintf(stderr, "%s%s\n", TimeOfDay(o).c_str(), text.c_str());
 }
 
 }  // namespace
@@ -39,14 +39,14 @@ int Watch(const Options& o) {
     for (bool waiting = false;;) {
         switch (verdict) {
             case RebuiltFile::Verdict::Wait:
-                if (!waiting) std::fprintf(stderr, "%s\n", NoEndRecordYet(o.file).c_str());
+                if (!waiting) Say(o, NoEndRecordYet(o.file));
                 break;
             case RebuiltFile::Verdict::Refuse:
-                SayRefused(o.file, loaded);
+                Say(o, HexLoadReport(loaded, o.file));
                 break;
             case RebuiltFile::Verdict::Take:
                 if (loaded.summary.windowBytes == 0) {
-                    std::fprintf(stderr, "%s\n", EmptyWindowMessage(o.file, loaded.summary).c_str());
+                    Say(o, EmptyWindowMessage(o.file, loaded.summary));
                 } else if (ProgramNamed(o, *image, report, true) == kUsage) {
                     return kUsage;
                 }
@@ -54,7 +54,7 @@ int Watch(const Options& o) {
         }
         waiting = verdict == RebuiltFile::Verdict::Wait;
         while (!rule.Look(StampOf(path), RebuiltFile::Clock::now())) std::this_thread::sleep_for(kHexFileLook);
-        if (!waiting) std::fprintf(stderr, "%s%s\n", TimeOfDay(o).c_str(), FileChanged(o.file).c_str());
+        if (!waiting) Say(o, FileChanged(o.file));
         auto next = std::make_unique<ImageCells>();
         loaded = EraseAndLoadHexFile(path, *next);
         verdict = rule.Judge(loaded);

@@ -20,7 +20,15 @@ std::string TimeoutTooShort(std::string_view value, long long shortestSeconds) {
 }
 
 std::string BadCount(std::string_view option, std::string_view value) {
-    return std::string(option) + " chce počet desek, ne „" + std::string(value) + "“";
+    return std::string(option) + " chce počet desek od 1, ne „" + std::string(value) + "“";
+}
+
+std::string GivenTwice(std::string_view option) {
+    return "volba " + std::string(option) + " je zadána dvakrát";
+}
+
+std::string StreamOutIsTheFile(std::string_view file) {
+    return "--stream-out " + std::string(file) + " je týž soubor jako soubor HEX: přepsal by ho";
 }
 
 std::string UnknownOption(std::string_view option) {

@@ -93,6 +93,8 @@ std::string ReportRow(const BoardOutcome& board, const RunFacts& facts, const st
 std::optional<ReportFile> ReportFile::Open(const std::filesystem::path& path, const std::string& shown,
                                            std::string& error) {
     std::string reason;
+    std::error_code unknown;
+    const bool existed = std::filesystem::exists(path, unknown);
     AppendFile file = AppendFile::Open(path, reason);
     if (!file.IsOpen()) {
         error = CannotWriteReport(shown, reason);
@@ -102,6 +104,9 @@ std::optional<ReportFile> ReportFile::Open(const std::filesystem::path& path, co
     if (file.Size() == 0) {
         if (!file.Append(header, reason)) {
             error = CannotWriteReport(shown, reason);
+            // A report that could not get even its header is no report.
+            file = AppendFile();
+            if (!existed) std::filesystem::remove(path, unknown);
             return std::nullopt;
         }
     } else if (file.Head(header.size()) != header) {

@@ -31,6 +31,10 @@ TEST(CommandLine, LinesThatCannotMeanWhatTheySayAreRefused) {
         {"--each b.hex", ""},
         {"--each 3 --yes b.hex", ""},
         {"--each 99999999999999999999 b.hex", BadCount("--each", "99999999999999999999")},
+        {"--each 0 b.hex", BadCount("--each", "0")},
+        {"--report a.csv --report b.csv b.hex", GivenTwice("--report")},
+        {"--stream-out b.hex b.hex", StreamOutIsTheFile("b.hex")},
+        {"-- --check", ""},  // a file named so
         {"--each --port COM1 b.hex", std::string(text::kEachAlone)},
         {"--each --watch b.hex", std::string(text::kEachAlone)},
         {"--erase --watch", std::string(text::kWatchNeedsFile)},
@@ -52,6 +56,8 @@ TEST(CommandLine, LinesThatCannotMeanWhatTheySayAreRefused) {
         EXPECT_EQ(error, c.refusal) << c.line;
     }
     std::string error;
+    EXPECT_FALSE(Parse({"--report", "", "b.hex"}, error)) << "an empty report name, as an unset variable gives";
+    EXPECT_EQ(error, MissingValue("--report"));
     const std::optional<Options> each = Parse(Words("--each 3 b.hex"), error);
     ASSERT_TRUE(each);
     EXPECT_EQ(each->each, 3u);
@@ -81,6 +87,7 @@ TEST(CommandLine, BoardLinesFitTheTerminal) {
     EXPECT_EQ(BoardLine(name, 8192, 16384, std::nullopt, 80),
               name + ": [######......] Odesláno 8192 z 16384 bajtů, zbývá asi 5 s");
     EXPECT_EQ(BoardLine(name, 0, 16384, result, 60), name + ": Chyba pri odesílání – Odesláno 0 z 1…");
+    EXPECT_EQ(BoardLine(name, 8192, 16384, std::nullopt, 70), name + ": Odesláno 8192 z 16384 bajtů, zbývá asi 5 s");
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -40,13 +42,13 @@ struct Outcome {
 // Runs ktq51-flash with stdin closed (not a terminal), within `limit`, with
 // `environment` added to this process's.
 Outcome Flash(const QStringList& arguments, std::chrono::milliseconds limit = 20s,
-              const QStringList& environment = {}) {
+              const QStringList& environment = {}, const QString& program = QStringLiteral(KTQ_FLASH)) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& variable : environment) env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process.setProcessEnvironment(env);
     process.setStandardInputFile(QProcess::nullDevice());
-    process.start(QStringLiteral(KTQ_FLASH), arguments);
+    process.start(program, arguments);
     Outcome run;
     if (!process.waitForFinished(static_cast<int>(limit.count()))) {
         process.kill();
@@ -151,6 +153,16 @@ TEST(Flash, EachFailureHasItsStatusAndMessage) {
     EXPECT_EQ(run.status, 5);
     EXPECT_TRUE(run.err.contains("Protokol /dev/full nelze zapsat: ")) << run.err.toStdString();
     EXPECT_TRUE(TestPort(2).Read(1, 200ms).empty()) << "bytes were sent, though the report could not be written";
+    // The same past the file size limit, which would otherwise end the
+    // program; the file it could not write is not left behind.
+    const QTemporaryDir limited;
+    const QString capped = limited.filePath(QStringLiteral("r.csv"));
+    run = Flash({"-c", "ulimit -f 0; exec \"$0\" \"$@\"", QStringLiteral(KTQ_FLASH), "--port",
+                 QString::fromStdString(TestPort(2).path()), "--yes", "--report", capped, kData + "/sdcc_blink.hex"},
+                20s, {}, QStringLiteral("/bin/sh"));
+    EXPECT_EQ(run.status, 5) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(std::strerror(EFBIG))) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(capped));
 
     // Usage.
     EXPECT_EQ(Flash({"--frobnicate", kData + "/sdcc_blink.hex"}).status, 4);
