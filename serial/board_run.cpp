@@ -102,11 +102,3 @@ void BoardRun::Program(std::size_t number) {
     const std::lock_guard lock(mutex_);
     boards_[number].result = std::move(result);
 }
-
-std::vector<BoardOutcome> RunBoards(std::vector<RunBoard> boards, const ProgrammingStream& stream,
-                                    std::optional<std::chrono::milliseconds> limit, RunObserver* observer) {
-    BoardRun run(stream, limit, observer);
-    for (RunBoard& board : boards) run.Add(std::move(board));
-    run.Wait();
-    return run.Outcomes();
-}

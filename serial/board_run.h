@@ -105,7 +105,3 @@ private:
     std::deque<BoardOutcome> boards_;  // added at the back only: stable while the threads run
     std::vector<std::thread> threads_;
 };
-
-// Programs `boards` at once and returns their outcomes once all have ended.
-std::vector<BoardOutcome> RunBoards(std::vector<RunBoard> boards, const ProgrammingStream& stream,
-                                    std::optional<std::chrono::milliseconds> limit, RunObserver* observer = nullptr);

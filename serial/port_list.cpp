@@ -74,12 +74,13 @@ const SerialChips* ChipsOf(const std::string& vidPid) {
     // and boards; 0403:0000 is an FTDI clone whose ID a Windows driver
     // erased.
     static const SerialChips kChips[] = {
-        {ChipMaker::Ftdi, "0403", "FTDI", "ftdi_sio", {"6001", "6010", "6011", "6014", "6015", "0000"}, {}},
-        {ChipMaker::Wch, "1a86", "CH34x", "ch341", {"7523", "7522", "5523", "55d2", "55d3", "55d4", "55d5"},
-         {"CH340", "", "CH341"}},
-        {ChipMaker::SiliconLabs, "10c4", "CP210x", "cp210x", {"ea60", "ea61", "ea63", "ea70", "ea71", "ea80"}, {}},
+        {ChipMaker::Ftdi, "0403", "FTDI", "ftdi_sio", {{"6001"}, {"6010"}, {"6011"}, {"6014"}, {"6015"}, {"0000"}}},
+        {ChipMaker::Wch, "1a86", "CH34x", "ch341",
+         {{"7523", "CH340"}, {"7522"}, {"5523", "CH341"}, {"55d2"}, {"55d3"}, {"55d4"}, {"55d5"}}},
+        {ChipMaker::SiliconLabs, "10c4", "CP210x", "cp210x",
+         {{"ea60"}, {"ea61"}, {"ea63"}, {"ea70"}, {"ea71"}, {"ea80"}}},
         {ChipMaker::Prolific, "067b", "PL2303", "pl2303",
-         {"2303", "2304", "23a3", "23b3", "23c3", "23d3", "23e3", "23f3"}, {}},
+         {{"2303"}, {"2304"}, {"23a3"}, {"23b3"}, {"23c3"}, {"23d3"}, {"23e3"}, {"23f3"}}},
     };
     const std::string_view vendor = std::string_view(vidPid).substr(0, vidPid.find(':'));
     for (const SerialChips& chips : kChips) {
@@ -90,15 +91,15 @@ const SerialChips* ChipsOf(const std::string& vidPid) {
 
 namespace {
 
-// The place of `vidPid`'s product among its maker's known ones, or -1.
-int ProductIndex(const SerialChips& chips, const std::string& vidPid) {
+// `vidPid`'s product among its maker's known ones, or null.
+const SerialChips::Product* ProductOf(const SerialChips& chips, const std::string& vidPid) {
     const std::size_t colon = vidPid.find(':');
-    if (colon == std::string::npos) return -1;
-    const std::string_view product = std::string_view(vidPid).substr(colon + 1);
-    for (std::size_t i = 0; i < chips.products.size(); ++i) {
-        if (chips.products[i] == product) return static_cast<int>(i);
+    if (colon == std::string::npos) return nullptr;
+    const std::string_view id = std::string_view(vidPid).substr(colon + 1);
+    for (const SerialChips::Product& product : chips.products) {
+        if (product.id == id) return &product;
     }
-    return -1;
+    return nullptr;
 }
 
 }  // namespace
@@ -106,16 +107,13 @@ int ProductIndex(const SerialChips& chips, const std::string& vidPid) {
 std::string ChipName(const std::string& vidPid) {
     const SerialChips* chips = ChipsOf(vidPid);
     if (chips == nullptr) return {};
-    const int i = ProductIndex(*chips, vidPid);
-    if (i >= 0 && static_cast<std::size_t>(i) < chips->models.size() && !chips->models[i].empty()) {
-        return std::string(chips->models[i]);
-    }
-    return std::string(chips->family);
+    const SerialChips::Product* product = ProductOf(*chips, vidPid);
+    return std::string(product != nullptr && !product->model.empty() ? product->model : chips->family);
 }
 
 bool KnownSerialChip(const std::string& vidPid) {
     const SerialChips* chips = ChipsOf(vidPid);
-    return chips != nullptr && ProductIndex(*chips, vidPid) >= 0;
+    return chips != nullptr && ProductOf(*chips, vidPid) != nullptr;
 }
 
 bool CdcAcmInterface(const std::vector<std::string>& compatibleIds) {

@@ -83,8 +83,6 @@ struct ProcessScan {
     std::vector<int> unseen;
 };
 ProcessScan ScanProcesses(const std::filesystem::path& device, const std::filesystem::path& proc = "/proc");
-std::vector<std::string> ProcessesHolding(const std::filesystem::path& device,
-                                          const std::filesystem::path& proc = "/proc");
 
 // The first of the processes `pids` whose name is `name`, as "brltty (PID
 // 812)"; empty when there is none. A process's name can be read whoever runs it.
@@ -124,12 +122,15 @@ void NameInterfaces(std::vector<PortInfo>& ports);
 // Windows counterparts serve, and the Linux driver that serves them.
 enum class ChipMaker { None, Ftdi, Wch, SiliconLabs, Prolific };
 struct SerialChips {
+    struct Product {
+        std::string_view id;         // "7523"
+        std::string_view model = {};  // "CH340"; empty where the family's name is meant
+    };
     ChipMaker maker;
-    std::string_view vendor;        // "0403"
-    std::string_view family;        // as the user knows the chips: "FTDI", "CH34x"
-    std::string_view linuxDriver;   // "ftdi_sio"
-    std::vector<std::string_view> products;  // known product IDs, with a model name where it has one
-    std::vector<std::string_view> models;    // the same order; "" where the family's name is meant
+    std::string_view vendor;       // "0403"
+    std::string_view family;       // as the user knows the chips: "FTDI", "CH34x"
+    std::string_view linuxDriver;  // "ftdi_sio"
+    std::vector<Product> products;  // the known ones
 };
 // The maker's chips of a USB device of `vidPid`, or null for another vendor.
 const SerialChips* ChipsOf(const std::string& vidPid);

@@ -245,10 +245,6 @@ ProcessScan ScanProcesses(const fs::path& device, const fs::path& proc) {
     return scan;
 }
 
-std::vector<std::string> ProcessesHolding(const fs::path& device, const fs::path& proc) {
-    return ScanProcesses(device, proc).holders;
-}
-
 std::string ProcessNamed(const std::vector<int>& pids, std::string_view name, const fs::path& proc) {
     for (const int pid : pids) {
         const std::string id = std::to_string(pid);

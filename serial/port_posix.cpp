@@ -171,7 +171,7 @@ std::string OtherHolder(const std::string& device) {
     std::error_code error;
     const std::filesystem::path target = std::filesystem::canonical(device, error);
     if (error || target.string().starts_with("/dev/pts/")) return {};
-    const std::vector<std::string> holders = ProcessesHolding(target);
+    const std::vector<std::string> holders = ScanProcesses(target).holders;
     return holders.empty() ? std::string() : holders.front();
 }
 
