@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hexfile.h"
+#include "hex_reader.h"
 #include "port_list.h"
 
 namespace text {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hexfile.h"
+#include "hex_reader.h"
 #include "port.h"
 #include "port_connection.h"
 #include "port_list.h"

@@ -3,9 +3,18 @@
 # board simulator on a pseudo-terminal, started here and stopped when the
 # window closes; its report of what the board received appears on this
 # terminal.
+#
+#   scripts/run.sh [FILE.hex]   the window
+#   scripts/run.sh --web        the page in the browser, served on
+#                               http://127.0.0.1:8000/ until Ctrl+C
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/simulator.sh
+
+if [[ ${1:-} == --web ]]; then
+    scripts/web.sh >/dev/null
+    exec node web/serve.js "${2:-8000}"
+fi
 
 scripts/deps.sh
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test headless, in the normal build and
 # under AddressSanitizer + UndefinedBehaviorSanitizer, then fuzzes the HEX
-# reader for a bounded time. Warnings are errors.
+# reader for a bounded time, then builds and tests the page in the browser.
+# Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh clang libclang-rt-dev locales
+scripts/deps.sh clang libclang-rt-dev locales chromium
 
 export QT_QPA_PLATFORM=offscreen
 for preset in default asan fuzz; do
@@ -14,3 +15,10 @@ for preset in default asan fuzz; do
     cmake --build --preset "$preset"
     ctest --preset "$preset" -j "$(nproc)"
 done
+
+# The page: its core and the native reader agree on every HEX file, and the
+# page itself in Debian's Chromium, headless (against the default build's
+# ktq51-flash and board simulator).
+echo "== web"
+scripts/web.sh
+(cd web && node --test test/)

@@ -31,7 +31,11 @@ struct CommTimeouts {
 };
 
 // How long a write of `bytes` may take.
-std::chrono::milliseconds WriteLimit(const CommTimeouts& timeouts, std::size_t bytes);
+constexpr std::chrono::milliseconds WriteLimit(const CommTimeouts& timeouts, std::size_t bytes) {
+    return std::chrono::milliseconds(static_cast<std::int64_t>(timeouts.WriteTotalTimeoutMultiplier) *
+                                         static_cast<std::int64_t>(bytes) +
+                                     timeouts.WriteTotalTimeoutConstant);
+}
 
 // An open port. Closes itself; moves, never copies.
 class PortHandle {

@@ -68,7 +68,7 @@ void NameInterfaces(std::vector<PortInfo>& ports) {
     }
 }
 
-const SerialChips* ChipsOf(const std::string& vidPid) {
+std::span<const SerialChips> SerialChipTable() {
     // The USB IDs that the Linux drivers ftdi_sio, ch341, cp210x and pl2303
     // and their Windows counterparts serve for the chips of common adapters
     // and boards; 0403:0000 is an FTDI clone whose ID a Windows driver
@@ -82,11 +82,21 @@ const SerialChips* ChipsOf(const std::string& vidPid) {
         {ChipMaker::Prolific, "067b", "PL2303", "pl2303",
          {{"2303"}, {"2304"}, {"23a3"}, {"23b3"}, {"23c3"}, {"23d3"}, {"23e3"}, {"23f3"}}},
     };
+    return kChips;
+}
+
+const SerialChips* ChipsOf(const std::string& vidPid) {
     const std::string_view vendor = std::string_view(vidPid).substr(0, vidPid.find(':'));
-    for (const SerialChips& chips : kChips) {
+    for (const SerialChips& chips : SerialChipTable()) {
         if (chips.vendor == vendor) return &chips;
     }
     return nullptr;
+}
+
+const std::vector<std::string_view>& CdcBoardVendors() {
+    static const std::vector<std::string_view> kVendors = {"2341", "2a03", "2e8a", "303a", "0483",
+                                                           "04d8", "239a", "2886", "1b4f", "16c0"};
+    return kVendors;
 }
 
 namespace {

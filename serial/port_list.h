@@ -5,7 +5,7 @@
 #pragma once
 
 #include <array>
-#include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,7 +68,9 @@ struct PortInfo {
 // NameInterfaces.
 std::vector<PortInfo> ListPorts();
 
-#ifndef _WIN32
+#ifdef __linux__
+#include <filesystem>
+
 // The Linux reader behind ListPorts, over a sysfs, a /dev and a /proc given
 // as folders, so that a copy of them can stand in for a machine's.
 std::vector<PortInfo> ListPortsUnder(const std::filesystem::path& sys, const std::filesystem::path& dev,
@@ -132,8 +134,17 @@ struct SerialChips {
     std::string_view linuxDriver;  // "ftdi_sio"
     std::vector<Product> products;  // the known ones
 };
+// The table: every maker's chips.
+std::span<const SerialChips> SerialChipTable();
 // The maker's chips of a USB device of `vidPid`, or null for another vendor.
 const SerialChips* ChipsOf(const std::string& vidPid);
+// The USB vendors of boards with their own USB, whose CDC-ACM ports have
+// no chip maker of the table: Arduino, Raspberry Pi, Espressif, ST,
+// Microchip, Adafruit, Seeed, SparkFun and PJRC. The page's port chooser
+// offers their ports beside those of the chips; the listing finds them by
+// their interface class instead.
+const std::vector<std::string_view>& CdcBoardVendors();
+
 // The chip's name: "CH340" for 1a86:7523, else its family ("FTDI"); empty
 // for another vendor.
 std::string ChipName(const std::string& vidPid);

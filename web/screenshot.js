@@ -1,0 +1,30 @@
+// A picture of the page for the README: headless Chromium, the page served
+// from 127.0.0.1 with the stand-in serial port of the tests (one adapter),
+// a HEX file loaded.
+//
+//   node screenshot.js OUT.png [FILE.hex]
+import { chromium } from 'playwright-core';
+import { join } from 'node:path';
+import { Serve } from './serve.js';
+import { paths } from './test/paths.js';
+import { StandInSerial } from './test/stand-in.js';
+
+const [out, file = join(paths.data, 'sdcc_blink.hex')] = process.argv.slice(2);
+const server = await Serve(paths.page);
+const browser = await chromium.launch({
+  executablePath: process.env.KTQ51_CHROMIUM ?? '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+});
+const page = await browser.newPage({ viewport: { width: 820, height: 720 } });
+await page.addInitScript(StandInSerial);
+await page.goto(`http://127.0.0.1:${server.address().port}/`);
+await page.waitForFunction(() => document.getElementById('program').textContent === 'Programuj');
+await page.evaluate(() => {
+  window.ktqSerial.plug('a', { usbVendorId: 0x0403, usbProductId: 0x6001 });
+  document.getElementById('status').textContent = '';  // plugged in before the picture, not during it
+});
+await page.setInputFiles('#open', file);
+await page.waitForFunction(() => document.querySelector('.grid-row .grid-byte')?.textContent !== 'FF');
+await page.screenshot({ path: out });
+await browser.close();
+server.close();

@@ -1,0 +1,98 @@
+// Programming through a transport: one board, or every board at once, with
+// the stream, the rule for success and the texts of the program's core.
+// The job never touches navigator.serial. A transport has:
+//   label        how the page names its port
+//   gone         true once its device has gone (unplugged)
+//   open(options)   opens the port with these line settings
+//   write(bytes)    resolves once the bytes are handed to the system
+//   drain()         resolves once every byte written has left the port
+//   abort()         discards what the port still queues
+//   close()         gives the port back
+
+// 19200 baud, 8 data bits, no parity, one stop bit, no flow control.
+export const kLineSettings = { baudRate: 19200, dataBits: 8, parity: 'none', stopBits: 1, flowControl: 'none' };
+
+// The stream goes to the port a kilobyte at a time, so that a write never
+// holds more than the line carries in half a second.
+const kChunk = 1024;
+
+class TimedOut extends Error {}
+
+// Why an open failed, in the core's words for it. A port that another
+// program holds, or that this page has open already, fails with
+// NetworkError or InvalidStateError.
+function OpenCause(error) {
+  switch (error?.name) {
+    case 'NetworkError':
+    case 'InvalidStateError': return 'in-use';
+    case 'NotFoundError': return 'no-device';
+    case 'SecurityError': return 'no-permission';
+    default: return 'other';
+  }
+}
+
+// Why a transfer stopped: the device gone (its port disconnected, or the
+// browser lost it), the time up, or another reason.
+function SendCause(error, transport) {
+  if (error instanceof TimedOut) return 'timed-out';
+  if (transport.gone || error?.name === 'NetworkError') return 'gone';
+  return 'other';
+}
+
+function Reason(error) {
+  return String(error?.message ?? error ?? '');
+}
+
+// Programs one board through `transport`. `onProgress(left)` is told how
+// many bytes may have left the port so far: no more than the port has
+// taken, nor than the line carries in the time since the first write.
+// Success means that the port reports every byte as sent (the writable's
+// close drains the port's transmit buffer). Resolves with { ok, message,
+// written, opened }.
+export async function ProgramBoard(core, transport, stream, onProgress = () => {}, clock = () => performance.now()) {
+  try {
+    await transport.open(kLineSettings);
+  } catch (error) {
+    return { ok: false, opened: false, written: 0, message: core.openFailed(OpenCause(error), transport.label, Reason(error)) };
+  }
+  const start = clock();
+  let taken = 0;
+  const left = () => Math.min(taken, Math.floor(((clock() - start) * core.lineBytesPerSecond) / 1000));
+  const ticker = setInterval(() => onProgress(left()), 100);
+  let timer;
+  const deadline = new Promise((_, reject) => {
+    timer = setTimeout(() => reject(new TimedOut()), core.writeLimitMs);
+  });
+  try {
+    for (let at = 0; at < stream.length; at += kChunk) {
+      const chunk = stream.subarray(at, at + kChunk);
+      await Promise.race([transport.write(chunk), deadline]);
+      taken = at + chunk.length;
+    }
+    await Promise.race([transport.drain(), deadline]);
+    onProgress(stream.length);
+    return { ok: true, opened: true, written: stream.length, message: core.text('done') };
+  } catch (error) {
+    const cause = SendCause(error, transport);
+    // What is still queued would reach the board later, in front of the
+    // next transfer: it is discarded.
+    if (cause !== 'gone') await transport.abort().catch(() => {});
+    const written = left();
+    onProgress(written);
+    return { ok: false, opened: true, written, message: core.sendFailed(cause, written, taken, transport.label, Reason(error)) };
+  } finally {
+    clearInterval(ticker);
+    clearTimeout(timer);
+    await transport.close().catch(() => {});
+  }
+}
+
+// Programs every board of `transports` at once, each with the same stream.
+// `onProgress(board, left)` as for one board. Resolves with the results in
+// the same order and the total ("Naprogramováno 7 z 8 desek").
+export async function ProgramBoards(core, transports, stream, onProgress = () => {}) {
+  const results = await Promise.all(
+    transports.map((transport, board) => ProgramBoard(core, transport, stream, (left) => onProgress(board, left))),
+  );
+  return { results, total: core.boardsDone(results.filter((r) => r.ok).length, results.length) };
+}

@@ -1,0 +1,157 @@
+// The page in a real browser: Debian's Chromium, headless, driven by
+// playwright-core, on the page served from 127.0.0.1, with a stand-in
+// navigator.serial (stand-in.js) that feeds the board simulator: the
+// stream exact and the line settings exact, "Ne" cancels, an adapter
+// pulled out mid-transfer and plugged in again, and two boards at once.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { closeSync, openSync, readFileSync, writeSync } from 'node:fs';
+import { join } from 'node:path';
+import { chromium } from 'playwright-core';
+import { Serve } from '../serve.js';
+import { paths } from './paths.js';
+import { StandInSerial } from './stand-in.js';
+import { NodeCore, Simulator } from './support.js';
+
+const kLine = { baudRate: 19200, dataBits: 8, parity: 'none', stopBits: 1, flowControl: 'none' };
+const kFile = join(paths.data, 'sdcc_blink.hex');
+let server, browser, core, expected;
+
+before(async () => {
+  server = await Serve(paths.page);
+  browser = await chromium.launch({
+    executablePath: process.env.KTQ51_CHROMIUM ?? '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  });
+  core = await NodeCore();
+  assert.equal(core.open('blink.hex', readFileSync(kFile)), null);
+  expected = core.stream();
+});
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+// A page with the stand-in serial; each board a simulator, written to as
+// the page writes, each write held `delayMs` (a line that takes its time).
+async function Page(delayMs = 0) {
+  const context = await browser.newContext();
+  await context.addInitScript(StandInSerial);
+  const page = await context.newPage();
+  const boards = new Map(); // id -> { simulator, fd, options }
+  await page.exposeFunction('ktqOpen', (id, options) => {
+    const board = boards.get(id);
+    board.options = options;
+    board.fd = openSync(board.simulator.device, 'w');
+    // The pseudo-terminal set as the page asked, as a driver would set the line.
+    execFileSync('stty', ['-F', board.simulator.device, String(options.baudRate), 'raw', '-echo', 'cs8', '-parenb', '-cstopb']);
+  });
+  await page.exposeFunction('ktqWrite', async (id, bytes) => {
+    await new Promise((resolve) => setTimeout(resolve, delayMs));
+    writeSync(boards.get(id).fd, Buffer.from(bytes));
+  });
+  const release = (id) => {
+    const board = boards.get(id);
+    if (board?.fd !== undefined) closeSync(board.fd);
+    if (board) board.fd = undefined;
+  };
+  await page.exposeFunction('ktqDrain', release);
+  await page.exposeFunction('ktqAbort', release);
+  const messages = [];
+  page.on('pageerror', (error) => messages.push(String(error)));
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.waitForFunction(() => document.getElementById('program').textContent === 'Programuj');
+  const plug = async (id) => {
+    boards.set(id, { simulator: new Simulator() });
+    await page.evaluate(([port, info]) => window.ktqSerial.plug(port, info), [id, { usbVendorId: 0x0403, usbProductId: 0x6001 }]);
+  };
+  return { page, boards, plug, messages, close: () => context.close() };
+}
+
+// Presses a command and answers its question with `answer`; resolves with
+// the question and what the status line said while it was open.
+async function Program(page, command, answer) {
+  await page.click(`#${command}`);
+  await page.waitForSelector('#question[open]');
+  const asked = { question: await page.textContent('#question p'), status: await page.textContent('#status') };
+  await page.click(answer === 'yes' ? '#yes' : '#no');
+  return asked;
+}
+
+test('Programuj sends the exact stream with the line settings, and Ne sends nothing', async () => {
+  const { page, boards, plug, messages, close } = await Page();
+  await plug('a');
+  assert.equal(await page.textContent('#adapter'), 'Port: Převodník FTDI (0403:6001)');
+  await page.setInputFiles('#open', kFile);
+  await page.waitForFunction(() => document.querySelector('.grid-row .grid-byte')?.textContent === '02');
+
+  assert.deepEqual(await Program(page, 'program', 'no'),
+    { question: 'Opravdu chcete přeprogramovat KTQ - 51?', status: 'Programuji... (cca 10s)' });
+  assert.equal(await page.textContent('#status'), 'Programování zrušeno');
+  assert.equal(boards.get('a').options, undefined, 'the port was opened after a no');
+
+  await Program(page, 'program', 'yes');
+  await page.waitForSelector('#message[open]');
+  assert.equal(await page.textContent('#message p'), 'Programovani proběhlo v pořádku');
+  await page.click('#ok');
+  await page.waitForFunction(() => document.getElementById('status').textContent === '');
+  assert.deepEqual(boards.get('a').options, kLine);
+  const { stream, report } = await boards.get('a').simulator.received(core);
+  assert.deepEqual(stream, expected, report);
+  assert.deepEqual(messages, []);
+  await close();
+});
+
+test('an adapter pulled out mid-transfer says so, and plugged in again it works without reloading', async () => {
+  const { page, boards, plug, close } = await Page(60);
+  await plug('a');
+  await page.setInputFiles('#open', kFile);
+  await Program(page, 'program', 'yes');
+  await page.waitForFunction(() => document.getElementById('progress').open);
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  await page.evaluate(() => window.ktqSerial.unplug('a'));
+  await page.waitForSelector('#message[open]');
+  const failed = await page.textContent('#message p');
+  assert.match(failed, /^Chyba pri odesílání\nOdesláno \d+ z 16384 bajtů: The device has been lost\.\n/);
+  assert.match(failed, /Zařízení zmizelo/);
+  await page.click('#ok');
+  boards.get('a').simulator.stop();
+  await plug('b');
+  assert.equal(await page.textContent('#status'), 'Převodník je znovu připojen.');
+  await Program(page, 'program', 'yes');
+  await page.waitForSelector('#message[open]');
+  assert.equal(await page.textContent('#message p'), 'Programovani proběhlo v pořádku');
+  const { stream, report } = await boards.get('b').simulator.received(core);
+  assert.deepEqual(stream, expected, report);
+  await close();
+});
+
+test('every board at once: a row each, each stream exact, and the total', async () => {
+  const { page, boards, plug, close } = await Page(5);
+  await plug('a');
+  await plug('b');
+  await page.setInputFiles('#open', kFile);
+  assert.equal((await Program(page, 'program-all', 'yes')).question, 'Opravdu chcete přeprogramovat 2 desky KTQ - 51?');
+  await page.waitForFunction(() => document.getElementById('boards-total').textContent !== '');
+  assert.equal(await page.textContent('#boards-total'), 'Naprogramováno 2 z 2 desek');
+  const results = await page.$$eval('#boards tbody tr', (rows) => rows.map((row) => row.cells[2].textContent));
+  assert.deepEqual(results, ['Programovani proběhlo v pořádku', 'Programovani proběhlo v pořádku']);
+  for (const id of ['a', 'b']) {
+    const { stream, report } = await boards.get(id).simulator.received(core);
+    assert.deepEqual(stream, expected, `${id}: ${report}`);
+  }
+  await close();
+});
+
+test('a browser without Web Serial is told which browsers work', async () => {
+  const context = await browser.newContext();
+  await context.addInitScript(() => delete Navigator.prototype.serial);
+  const page = await context.newPage();
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.waitForSelector('#unsupported:not([hidden])');
+  assert.match(await page.textContent('#unsupported'), /^Tento prohlížeč neumí Web Serial.*Chrome a Microsoft Edge/);
+  assert.equal(await page.isDisabled('#program'), true);
+  await context.close();
+});

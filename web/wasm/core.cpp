@@ -1,0 +1,216 @@
+// The page's WebAssembly core: the program's own HEX reader, memory image,
+// grid texts, programming stream and Czech texts behind a plain C
+// interface, so that the page writes none of them again. Strings cross it
+// as UTF-8 in the module's memory; one that is returned stays valid until
+// the next call that returns a string. Nothing throws across it.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "adapter_rules.h"
+#include "grid_layout.h"
+#include "hex_reader.h"
+#include "memimage.h"
+#include "messages.h"
+#include "port_list.h"
+#include "texts.h"
+#include "transfer.h"
+#include "web_texts.h"
+
+#define KTQ_EXPORT(name) extern "C" __attribute__((export_name(#name)))
+
+namespace {
+
+// The grid's texts, as the window's grid holds them.
+class PageGrid : public GridCells {
+public:
+    void SetCell(int column, int row, std::string_view text) override {
+        cells_[static_cast<std::size_t>(row * kGridColumns + column)] = text;
+    }
+    const std::string& Cell(int column, int row) const {
+        return cells_[static_cast<std::size_t>(row * kGridColumns + column)];
+    }
+
+private:
+    std::array<std::string, static_cast<std::size_t>(kGridColumns* kGridRows)> cells_;
+};
+
+PageGrid grid;
+HexResult lastLoad;
+ProgrammingStream stream;
+std::string returned;
+
+const char* Give(std::string text) {
+    returned = std::move(text);
+    return returned.c_str();
+}
+
+// The page's names for why a port failed, as the program's causes.
+PortCause CauseNamed(std::string_view name) {
+    if (name == "gone") return PortCause::Gone;
+    if (name == "in-use") return PortCause::InUse;
+    if (name == "timed-out") return PortCause::TimedOut;
+    if (name == "no-device") return PortCause::NoDevice;
+    if (name == "no-permission") return PortCause::NoPermission;
+    return PortCause::Other;
+}
+
+// A fixed text by the page's name for it; empty for a name it does not know.
+std::string_view TextNamed(std::string_view name) {
+    static constexpr struct {
+        std::string_view name, text;
+    } kTexts[] = {
+        {"window-title", text::kWindowTitle},         {"page-title", text::kWebTitle},
+        {"open", text::kMenuOtevrit},                 {"program", text::kMenuProgramuj},
+        {"program-all", text::kMenuProgramujVse},     {"choose-adapter", text::kWebChooseAdapter},
+        {"grid", text::kGridHint},                    {"yes", text::kButtonYes},
+        {"no", text::kButtonNo},                      {"ok", text::kButtonOk},
+        {"programming", text::kProgramming},          {"confirm", text::kConfirmProgramming},
+        {"cancelled", text::kProgrammingCancelled},   {"done", text::kProgrammingDone},
+        {"no-adapter", text::kWebNoAdapter},          {"adapter", text::kWebAdapter},
+        {"adapters", text::kWebAdapters},             {"drop-hint", text::kWebDropHint},
+        {"unplugged", text::kWebAdapterUnplugged},    {"back", text::kWebAdapterBack},
+        {"no-web-serial", text::kWebNoWebSerial},     {"insecure", text::kWebInsecure},
+        {"offline", text::kWebOffline},               {"drop-one-file", text::kDropOneFile},
+        {"column-port", text::kColumnPort},           {"column-progress", text::kColumnProgress},
+        {"column-result", text::kColumnResult},       {"class-set-title", text::kClassSetTitle},
+    };
+    for (const auto& entry : kTexts) {
+        if (entry.name == name) return entry.text;
+    }
+    return {};
+}
+
+}  // namespace
+
+// Memory for the page to pass text and bytes in.
+KTQ_EXPORT(ktq_alloc) void* ktq_alloc(std::size_t bytes) {
+    return std::malloc(bytes != 0 ? bytes : 1);
+}
+KTQ_EXPORT(ktq_free) void ktq_free(void* memory) {
+    std::free(memory);
+}
+
+// The window at its start: the image erased, the grid labelled, every byte FF.
+KTQ_EXPORT(ktq_start) void ktq_start() {
+    MemImage = ErasedImage();
+    LabelGrid(grid);
+}
+
+// Loads the `bytes` of HEX text at `text` as Otevřít loads a file: erase,
+// then load. 1 on success; 0 when it cannot be loaded, and then the image
+// and the grid stay as they were and ktq_open_message says why.
+KTQ_EXPORT(ktq_open) int ktq_open(const char* text, std::size_t bytes) {
+    lastLoad = EraseAndLoadHexText(std::string_view(text, bytes), MemImage);
+    if (lastLoad.ok()) RefreshGrid(grid);
+    return lastLoad.ok() ? 1 : 0;
+}
+
+// Why the last ktq_open failed, as the window says it for `file`.
+KTQ_EXPORT(ktq_open_message) const char* ktq_open_message(const char* file) {
+    return Give(HexLoadMessage(lastLoad, file));
+}
+
+// The text of a grid cell: column 0 the row's address, 1..16 its bytes.
+KTQ_EXPORT(ktq_cell) const char* ktq_cell(int column, int row) {
+    if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) return "";
+    return grid.Cell(column, row).c_str();
+}
+
+// The 16384 bytes that go to the board for the image as it is now.
+KTQ_EXPORT(ktq_stream) const std::uint8_t* ktq_stream() {
+    stream = MakeProgrammingStream(MemImage);
+    return stream.data();
+}
+KTQ_EXPORT(ktq_stream_bytes) std::size_t ktq_stream_bytes() {
+    return kStreamBytes;
+}
+
+// The longest a transfer may take, in milliseconds, by the line's time-outs;
+// and the bytes a second the line carries (19200 baud, 10 bit times a byte).
+KTQ_EXPORT(ktq_write_limit_ms) double ktq_write_limit_ms() {
+    return static_cast<double>(WriteLimit(CommTimeouts{}, kStreamBytes).count());
+}
+KTQ_EXPORT(ktq_line_bytes_per_second) double ktq_line_bytes_per_second() {
+    return kBaudRate / 10.0;
+}
+
+KTQ_EXPORT(ktq_text) const char* ktq_text(const char* name) {
+    return Give(std::string(TextNamed(name)));
+}
+
+KTQ_EXPORT(ktq_progress) const char* ktq_progress(std::size_t done, std::size_t total) {
+    return Give(ProgressText(done, total));
+}
+
+KTQ_EXPORT(ktq_confirm_boards) const char* ktq_confirm_boards(std::size_t boards) {
+    return Give(ConfirmBoards(boards));
+}
+
+KTQ_EXPORT(ktq_boards_done) const char* ktq_boards_done(std::size_t done, std::size_t boards) {
+    return Give(BoardsDone(done, boards));
+}
+
+// Why the port `device` could not be opened: the browser's `reason`, and
+// what to do for the `cause` the page made of it.
+KTQ_EXPORT(ktq_open_failed) const char* ktq_open_failed(const char* cause, const char* device, const char* reason) {
+    OpenStatus status;
+    status.failure = PortFailure::CannotOpen;
+    status.cause = CauseNamed(cause);
+    status.device = device;
+    status.reason = reason;
+    return Give(PortOpenMessage(status, PortName::Device(device), {}));
+}
+
+// Why a transfer to `device` failed after `written` bytes had left and
+// `taken` had been taken by the port.
+KTQ_EXPORT(ktq_send_failed)
+const char* ktq_send_failed(const char* cause, std::size_t written, std::size_t taken, const char* device,
+                            const char* reason) {
+    WriteResult result;
+    result.written = written;
+    result.taken = taken;
+    result.cause = CauseNamed(cause);
+    result.reason = reason;
+    return Give(TransferFailedMessage(result, kStreamBytes, PortName::Device(device)));
+}
+
+// A port as the page names it: "Převodník FTDI (0403:6001)", by its USB
+// vendor and product (four hexadecimal digits each, as the listing writes
+// them).
+KTQ_EXPORT(ktq_adapter_name) const char* ktq_adapter_name(const char* vidPid) {
+    PortInfo adapter;
+    adapter.vidPid = vidPid;
+    return Give(AdapterName(adapter));
+}
+
+// What the browser's port chooser is to offer, as the `filters` of
+// navigator.serial.requestPort: every chip of the program's table by its
+// vendor and product, and the boards with their own USB by their vendor.
+KTQ_EXPORT(ktq_port_filters) const char* ktq_port_filters() {
+    std::string json = "[";
+    auto add = [&json](std::string_view vendor, std::string_view product) {
+        if (json.size() > 1) json += ',';
+        json += "{\"usbVendorId\":" + std::to_string(std::stoi(std::string(vendor), nullptr, 16));
+        if (!product.empty()) json += ",\"usbProductId\":" + std::to_string(std::stoi(std::string(product), nullptr, 16));
+        json += '}';
+    };
+    for (const SerialChips& chips : SerialChipTable()) {
+        for (const SerialChips::Product& product : chips.products) add(chips.vendor, product.id);
+    }
+    for (const std::string_view vendor : CdcBoardVendors()) add(vendor, {});
+    return Give(json + "]");
+}
+
+// This build's C++ runtime has no exceptions: a throw, which no path the
+// page takes makes (the grid's radix is 16), stops the module.
+extern "C" void* __cxa_allocate_exception(std::size_t) {
+    __builtin_trap();
+}
+extern "C" void __cxa_throw(void*, void*, void (*)(void*)) {
+    __builtin_trap();
+}
