@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh clang libclang-rt-dev locales chromium
+scripts/deps.sh clang libclang-rt-dev locales chromium firefox-esr
 
 export QT_QPA_PLATFORM=offscreen
 for preset in default asan fuzz; do
@@ -16,9 +16,9 @@ for preset in default asan fuzz; do
     ctest --preset "$preset" -j "$(nproc)"
 done
 
-# The page: its core and the native reader agree on every HEX file, and the
-# page itself in Debian's Chromium, headless (against the default build's
-# ktq51-flash and board simulator).
+# The page: its core and the native reader agree on every HEX file, the
+# page in Debian's Chromium and its job on Firefox ESR's own Web Serial,
+# headless (against the default build's ktq51-flash and board simulator).
 echo "== web"
 scripts/web.sh
 (cd web && node --test test/)

@@ -19,10 +19,7 @@ const page = await browser.newPage({ viewport: { width: 820, height: 720 } });
 await page.addInitScript(StandInSerial);
 await page.goto(`http://127.0.0.1:${server.address().port}/`);
 await page.waitForFunction(() => document.getElementById('program').textContent === 'Programuj');
-await page.evaluate(() => {
-  window.ktqSerial.plug('a', { usbVendorId: 0x0403, usbProductId: 0x6001 });
-  document.getElementById('status').textContent = '';  // plugged in before the picture, not during it
-});
+await page.evaluate(() => window.ktqSerial.plug('a', { usbVendorId: 0x0403, usbProductId: 0x6001 }));
 await page.setInputFiles('#open', file);
 await page.waitForFunction(() => document.querySelector('.grid-row .grid-byte')?.textContent !== 'FF');
 await page.screenshot({ path: out });

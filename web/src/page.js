@@ -51,14 +51,12 @@ async function Start() {
   };
 
   // Otevřít and a dropped file: loaded as the window loads a file.
-  let fileName = '';
   const load = async (file) => {
     const message = core.open(file.name, new Uint8Array(await file.arrayBuffer()));
     if (message !== null) {
       await Ask($('message'), message);
       return;
     }
-    fileName = file.name;
     grid.refresh();
   };
   $('open').addEventListener('change', () => {
@@ -94,13 +92,21 @@ async function Start() {
     return vidPid ? core.adapterName(vidPid) : t('column-port');
   };
   let chosen = null;
+  let unplugged = false; // the board's adapter was pulled out, and not plugged in again yet
   const ports = new GrantedPorts(serial, name, (why) => {
+    const had = chosen;
     if (!ports.ports.includes(chosen)) chosen = ports.ports[0] ?? null;
     const labels = ports.ports.map(name);
     $('adapter').textContent =
       labels.length === 0 ? t('no-adapter') : (labels.length === 1 ? t('adapter') : t('adapters')) + labels.join(', ');
-    if (why === 'disconnect') status(t('unplugged'));
-    if (why === 'connect') status(t('back'));
+    if (why === 'disconnect' && had && !ports.ports.includes(had)) {
+      unplugged = true;
+      status(t('unplugged'));
+    }
+    if (why === 'connect' && unplugged && chosen) {
+      unplugged = false;
+      status(t('back'));
+    }
     $('program-all').disabled = labels.length < 2;
   });
   await ports.refresh();
@@ -171,7 +177,6 @@ async function Start() {
   });
   busy(false);
   $('program-all').disabled = ports.ports.length < 2;
-  window.ktqPage = { core, fileName: () => fileName };
 }
 
 if ('serviceWorker' in navigator && window.isSecureContext) navigator.serviceWorker.register('sw.js');
