@@ -4,14 +4,19 @@
 # guest's ftdi_sio) and a second 16550 UART (its 8250), each led to a
 # pseudo-terminal on this machine, and runs there: ktq51-flash, linked
 # statically, and the window's own code (guest_window_tests, with the Qt
-# libraries it needs). The harness checks from this side what arrived and how
-# the guest's driver set the line, and pulls the adapter out and plugs it in.
+# libraries it needs), and the page in Debian's Chromium over this machine's
+# root, shared read only. The harness checks from this side what arrived and
+# how the guest's driver set the line, and pulls the adapter out and plugs
+# it in.
 # One PASS or FAIL line per step; any failure ends the script non-zero.
 # Arguments go to the harness, for example --gtest_filter=Drivers.Window*.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh qemu-system-x86 busybox-static kmod cpio
+scripts/deps.sh qemu-system-x86 busybox-static kmod cpio udev chromium
+
+# The page, which the guest's browser step serves from this machine's root.
+scripts/web.sh >/dev/null
 
 # The host side and the window's tests; the guest's static programs.
 cmake --preset default -DKTQ_WERROR=ON >/dev/null
@@ -28,7 +33,7 @@ scratch=$(mktemp -d /tmp/ktq51-driver-check.XXXXXX)
 root=$scratch/root
 mkdir -p "$root/guest/bin" "$root/guest/data"
 cp tests/guest/init "$root/init"
-cp build/guest/cli/ktq51-flash build/guest/tests/guest/set-baud-base \
+cp build/guest/cli/ktq51-flash build/guest/tests/guest/set-baud-base tests/guest/browser-step \
    build/default/tests/guest/guest_window_tests "$root/guest/bin/"
 cp tests/data/*.hex tests/data/*.ihx "$root/guest/data/"
 plugin=$(dpkg -S '*/platforms/libqoffscreen.so' | head -n1 | cut -d' ' -f2)

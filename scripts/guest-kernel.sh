@@ -2,7 +2,8 @@
 # Provides the base of the driver check's Linux guest: Debian's own kernel
 # (vmlinuz) and the part of its initramfs that does not change from run to
 # run (base.cpio: busybox, and the USB serial modules with the modules they
-# need, in load order, each with its parameters). Besides the FTDI driver,
+# need, in load order, each with its parameters; and those of a 9p file
+# system over virtio). Besides the FTDI driver,
 # the guest has cdc_acm, and a USB device of its own to drive it: dummy_hcd
 # (a USB host and device controller in one) with the g_serial gadget, two
 # ports, whose far ends (/dev/ttyGS0, /dev/ttyGS1) are in the guest too.
@@ -32,7 +33,10 @@ version=$(apt-cache policy "$package" | awk '$1 == "Candidate:" {print $2}')
 release=${package#linux-image-}
 # And what they depend on; the 8250 driver is built in. usb_f_acm goes
 # before g_serial, which would otherwise ask modprobe for it by name.
-modules=(xhci_pci ftdi_sio cdc_acm ch341 pl2303 cp210x dummy_hcd usb_f_acm usb_f_serial g_serial)
+# virtio_pci, 9pnet_virtio and 9p give the guest this machine's root, read
+# only, for the step that runs the browser there.
+modules=(xhci_pci ftdi_sio cdc_acm ch341 pl2303 cp210x dummy_hcd usb_f_acm usb_f_serial g_serial
+         virtio_pci 9pnet_virtio 9p)
 declare -A parameters=([g_serial]="n_ports=2" [dummy_hcd]="num=2")
 
 key=$(printf '%s\n' "$package" "$version" "$(dpkg-query -W -f='${Version}' busybox-static)" "${modules[@]}" \

@@ -21,4 +21,4 @@ done
 # headless (against the default build's ktq51-flash and board simulator).
 echo "== web"
 scripts/web.sh
-(cd web && node --test test/)
+(cd web && node --test test/*.test.js)

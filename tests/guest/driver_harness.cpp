@@ -37,6 +37,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -339,7 +340,7 @@ public:
     Guest(const HostLine& adapter, const HostLine& uart, const std::vector<std::unique_ptr<HostLine>>& hubLines) {
         const std::string console = paths.scratch + "/console.sock", qmp = paths.scratch + "/qmp.sock";
         const std::vector<std::string> args = {
-            "qemu-system-x86_64", "-accel", "tcg", "-m", "1024", "-smp", "1", "-nodefaults", "-no-user-config",
+            "qemu-system-x86_64", "-accel", "tcg", "-m", "2048", "-smp", "2", "-nodefaults", "-no-user-config",
             "-display", "none", "-no-reboot",
             "-kernel", paths.kernel, "-initrd", paths.initrd,
             // no_timer_check: under software emulation on a busy host the
@@ -353,7 +354,9 @@ public:
             "-device", "qemu-xhci,id=xhci",
             "-chardev", "serial,id=ftdi,path=" + adapter.path(),
             "-device", "usb-serial,bus=xhci.0,port=2,chardev=ftdi,id=adapter",
-            "-qmp", "unix:" + qmp + ",server=on,wait=off"};
+            "-qmp", "unix:" + qmp + ",server=on,wait=off",
+            // This machine's root, read only, for the browser's step.
+            "-virtfs", "local,path=/,mount_tag=host,security_model=none,readonly=on"};
         std::vector<std::string> all = args;
         for (std::size_t n = 1; n <= hubLines.size(); ++n) {
             all.insert(all.end(), {"-chardev", "serial,id=hub" + std::to_string(n) + ",path=" + hubLines[n - 1]->path()});
@@ -1048,6 +1051,34 @@ TEST(Drivers, AdaptersTheirDriversRefuseAreNamed) {
     guest->Run(gadget + "echo '' > $G/UDC; rm $G/configs/c.1/gser.0; rmdir $G/configs/c.1 $G/functions/gser.0 "
                         "$G/strings/0x409 $G",
                60s);
+}
+
+// 16. The page in the browser, on the browser's own Web Serial and the
+// guest's ftdi_sio: Debian's Chromium, run in the guest over this machine's
+// root (tests/guest/browser-step), takes the adapter that the school's
+// policy grants, with no chooser, and the exact stream reaches the host.
+// ktq51-flash first, through the same adapter, for the time it takes.
+TEST(Drivers, PageProgramsThroughTheBrowsersOwnWebSerial) {
+    const std::string top = std::filesystem::absolute(paths.data).parent_path().parent_path().string();
+    const auto flashStart = Clock::now();
+    ExpectExactFlash(*adapter, kAdapter);
+    const double flashSeconds = std::chrono::duration<double>(Clock::now() - flashStart).count();
+    adapter->Expect();
+    // What the line had taken when the page said it was done: success only
+    // once the browser reports the port drained.
+    std::optional<std::size_t> whenDone;
+    const Guest::Result r = guest->Run("browser-step " + top, 600s, [&](const std::string& line) {
+        if (line.starts_with("page-transfer-seconds=")) whenDone = adapter->Taken();
+    });
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("page-adapter=Port: Převodník FTDI (0403:6001)"), std::string::npos) << r.output;
+    ASSERT_TRUE(whenDone.has_value()) << r.output;
+    EXPECT_GE(*whenDone + 512, kStreamBytes) << "the page said done with bytes still queued";
+    EXPECT_TRUE(ExactStreamArrived(*adapter)) << "through the page";
+    const std::size_t at = r.output.find("page-transfer-seconds=");
+    std::printf("   ktq51-flash took %.1f s with its start; the page's transfer (Ano to the result box) %s s\n",
+                flashSeconds,
+                at == std::string::npos ? "?" : r.output.substr(at + 22, r.output.find('\n', at) - at - 22).c_str());
 }
 
 }  // namespace
