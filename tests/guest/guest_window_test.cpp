@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QTest>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -67,9 +68,14 @@ protected:
     }
 
     // Programuj, and the host says the stream arrived exactly.
+    // Programuj, and the host says the stream arrived exactly. The time
+    // from Ano to the result box is told, to compare with the page's.
     void ExpectExactProgramuj(TForm1& form) {
         ASSERT_EQ(AskHost("expect"), "ok");
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Programuj(form), "Programovani proběhlo v pořádku");
+        std::printf("window-transfer-seconds=%.1f\n",
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         EXPECT_EQ(AskHost("stream"), "ok");
     }
 
