@@ -724,12 +724,13 @@ TEST(Drivers, ListingFindsTheAdapterAndTheUartsAndTheMenuOffersIt) {
 // 4. A second sender on the adapter while the first is sending is refused,
 // naming the first; the first still delivers exactly. The guest runs as
 // root, so only the lock refuses the second: the exclusive mode lets root
-// through. The second starts once the first holds its lock.
+// through. The second starts once the first holds its lock (its own, by
+// its PID: another program may hold one too).
 TEST(Drivers, SecondSenderOnTheSameAdapterIsRefused) {
     adapter->Expect();
     const Guest::Result r = guest->Run(
         std::string(kFlash) + " >/tmp/first 2>&1 & first=$!; " +
-            "for _ in $(seq 200); do grep -q FLOCK /proc/locks && break; sleep 0.05; done; " +
+            "for _ in $(seq 200); do grep -q \"FLOCK .* $first \" /proc/locks && break; sleep 0.05; done; " +
             kFlash + " >/tmp/second 2>&1; echo \"second=$?\"; echo \"first pid=$first\"; wait $first; "
             "echo \"first=$?\"; cat /tmp/second",
         60s);
