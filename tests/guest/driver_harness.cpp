@@ -178,6 +178,9 @@ public:
         }
     }
 
+    // Reads `bytesPerSecond` from now on (kReadBytesPerSecond unless told).
+    void SetRate(double bytesPerSecond) { rate_ = bytesPerSecond; }
+
     // Stops reading (the guest's driver then waits) or reads on at the rate.
     void Hold(bool hold) {
         {
@@ -251,7 +254,7 @@ private:
             changed_.notify_all();
             // No faster than the rate, however much is waiting.
             due = std::max(due, Clock::now() - 100ms) +
-                  std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(n / kReadBytesPerSecond));
+                  std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(n / rate_.load()));
             std::this_thread::sleep_until(due);
         }
     }
@@ -266,6 +269,7 @@ private:
     Clock::time_point lastArrival_{};
     bool pause_ = false, paused_ = false, held_ = false, stop_ = false;
     std::optional<std::size_t> holdAfter_;
+    std::atomic<double> rate_{kReadBytesPerSecond};
     std::thread reader_;
 };
 
@@ -727,6 +731,9 @@ TEST(Drivers, ListingFindsTheAdapterAndTheUartsAndTheMenuOffersIt) {
 // through. The second starts once the first holds its lock (its own, by
 // its PID: another program may hold one too).
 TEST(Drivers, SecondSenderOnTheSameAdapterIsRefused) {
+    // The first's transfer takes four seconds, longer than the second
+    // needs to start under software emulation.
+    adapter->SetRate(kReadBytesPerSecond / 4);
     adapter->Expect();
     const Guest::Result r = guest->Run(
         std::string(kFlash) + " >/tmp/first 2>&1 & first=$!; " +
@@ -742,6 +749,7 @@ TEST(Drivers, SecondSenderOnTheSameAdapterIsRefused) {
     EXPECT_NE(r.output.find("má otevřený program ktq51-flash (PID " + pid + ")"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("first=0"), std::string::npos) << r.output;
     EXPECT_TRUE(ExactStreamArrived(*adapter));
+    adapter->SetRate(kReadBytesPerSecond);
 }
 
 // 5. A UART whose clock cannot make 19200 baud: the 8250 driver keeps its
