@@ -21,4 +21,5 @@ done
 # headless (against the default build's ktq51-flash and board simulator).
 echo "== web"
 scripts/web.sh
-(cd web && node --test test/*.test.js)
+# A hung browser cannot hold the run: the page's tests get ten minutes.
+(cd web && timeout --kill-after=10 600 node --test test/*.test.js)

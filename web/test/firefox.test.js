@@ -100,9 +100,10 @@ test("the page's job programs Gecko's own Web Serial exactly", async () => {
     });
     assert.deepEqual(value, { ok: true, message: 'Programovani proběhlo v pořádku', same: true, echoed: 16384 });
   } finally {
+    const exited = firefox.exitCode !== null || firefox.signalCode !== null;
     firefox.kill();
     server.close();
-    await new Promise((resolve) => firefox.on('exit', resolve));
+    if (!exited) await new Promise((resolve) => firefox.on('exit', resolve));
     rmSync(dir, { recursive: true, force: true });
   }
 });

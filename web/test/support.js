@@ -9,6 +9,11 @@ import { paths } from './paths.js';
 
 export const NodeCore = () => CoreOf(paths.core);
 
+// Every simulator still running: a failed test's are ended by StopSimulators,
+// so that the test process ends instead of waiting for them.
+const running = new Set();
+export const StopSimulators = () => [...running].forEach((simulator) => simulator.stop());
+
 // One simulated board for one transfer: `device` to send to; `received()`
 // resolves, once the simulator has ended, with the memory window it holds
 // as the stream that would put it there (16384 bytes), and its report.
@@ -21,7 +26,8 @@ export class Simulator {
     this.err = '';
     this.process.stdout.on('data', (data) => (this.out += data));
     this.process.stderr.on('data', (data) => (this.err += data));
-    this.ended = new Promise((resolve) => this.process.on('exit', resolve));
+    running.add(this);
+    this.ended = new Promise((resolve) => this.process.on('exit', resolve)).finally(() => running.delete(this));
     for (let i = 0; i < 100 && !existsSync(pathFile); i += 1) spawnSync('sleep', ['0.05']);
     for (let i = 0; i < 100 && !this.device; i += 1) {
       this.device = readFileSync(pathFile, 'utf8').trim();
