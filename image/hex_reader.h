@@ -12,6 +12,9 @@
 
 #include "memimage.h"
 
+// A HEX file for a 16 KiB memory is far smaller; anything larger is refused.
+inline constexpr std::uintmax_t kMaxHexFileBytes = 64u << 20;
+
 enum class HexStatus {
     Ok,
     OpenFailed,       // the file cannot be opened; `reason` says why

@@ -2,14 +2,10 @@
 // file a block at a time.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 
 #include "hex_reader.h"
 #include "memimage.h"
-
-// A HEX file for a 16 KiB memory is far smaller; anything larger is refused.
-inline constexpr std::uintmax_t kMaxHexFileBytes = 64u << 20;
 
 // Loads the file into `image`. Cells the file does not name keep their
 // values. On any failure `image` is left exactly as it was. Only a regular

@@ -51,6 +51,15 @@ export function Core(instance) {
       e.ktq_free(pointer);
       return ok ? null : withStrings([name], (file) => read(e.ktq_open_message(file)));
     },
+    maxFileBytes: e.ktq_max_file_bytes(),
+    // A file that could not be given to open(): `why` 'too-large' or
+    // 'read-failed' with the browser's `reason`; the message the window gives.
+    refuse(name, why, reason = '') {
+      withStrings([why, reason], (w, r) => e.ktq_refuse_file(w, r));
+      return withStrings([name], (file) => read(e.ktq_open_message(file)));
+    },
+    // The image erased and the grid all FF, as at the start.
+    erase: () => e.ktq_start(),
     cell: (column, row) => read(e.ktq_cell(column, row)),
     // The 16384 bytes for the image as it is now (a copy).
     stream: () => memory().slice(e.ktq_stream(), e.ktq_stream() + core.streamBytes),

@@ -50,20 +50,28 @@ function Reason(error) {
 // close drains the port's transmit buffer). Resolves with { ok, message,
 // written, opened }.
 export async function ProgramBoard(core, transport, stream, onProgress = () => {}, clock = () => performance.now()) {
-  try {
-    await transport.open(kLineSettings);
-  } catch (error) {
-    return { ok: false, opened: false, written: 0, message: core.openFailed(OpenCause(error), transport.label, Reason(error)) };
-  }
-  const start = clock();
-  let taken = 0;
-  const left = () => Math.min(taken, Math.floor(((clock() - start) * core.lineBytesPerSecond) / 1000));
-  const ticker = setInterval(() => onProgress(left()), 100);
+  // One bound for the whole job, the open included: a port that never
+  // answers ends it with the time-out, however far it got.
   let timer;
   const deadline = new Promise((_, reject) => {
     timer = setTimeout(() => reject(new TimedOut()), core.writeLimitMs);
   });
+  deadline.catch(() => {});
+  let start = clock();
+  let taken = 0;
+  const left = () => Math.min(taken, Math.floor(((clock() - start) * core.lineBytesPerSecond) / 1000));
+  let ticker;
+  let opened = false;
   try {
+    try {
+      await Promise.race([transport.open(kLineSettings), deadline]);
+    } catch (error) {
+      if (error instanceof TimedOut) throw error;
+      return { ok: false, opened: false, written: 0, message: core.openFailed(OpenCause(error), transport.label, Reason(error)) };
+    }
+    opened = true;
+    start = clock();
+    ticker = setInterval(() => onProgress(left()), 100);
     for (let at = 0; at < stream.length; at += kChunk) {
       const chunk = stream.subarray(at, at + kChunk);
       await Promise.race([transport.write(chunk), deadline]);
@@ -75,16 +83,31 @@ export async function ProgramBoard(core, transport, stream, onProgress = () => {
   } catch (error) {
     const cause = SendCause(error, transport);
     // What is still queued would reach the board later, in front of the
-    // next transfer: it is discarded.
-    if (cause !== 'gone') await transport.abort().catch(() => {});
+    // next transfer: it is discarded. A port stuck in a write may never
+    // finish the abort: it is given a moment, not the rest of the lesson.
+    if (cause !== 'gone') await Bounded(() => transport.abort());
     const written = left();
     onProgress(written);
-    return { ok: false, opened: true, written, message: core.sendFailed(cause, written, taken, transport.label, Reason(error)) };
+    return { ok: false, opened, written, message: core.sendFailed(cause, written, taken, transport.label, Reason(error)) };
   } finally {
     clearInterval(ticker);
     clearTimeout(timer);
-    await transport.close().catch(() => {});
+    await Bounded(() => transport.close());
   }
+}
+
+// How long giving a port back may take before the page goes on without it.
+const kGiveBackMs = 2000;
+
+// Waits for what `call` starts at most kGiveBackMs, whatever it ends with.
+function Bounded(call) {
+  let timer;
+  return Promise.race([
+    Promise.resolve().then(call).catch(() => {}),
+    new Promise((resolve) => {
+      timer = setTimeout(resolve, kGiveBackMs);
+    }),
+  ]).finally(() => clearTimeout(timer));
 }
 
 // Programs every board of `transports` at once, each with the same stream.

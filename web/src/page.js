@@ -31,7 +31,7 @@ async function Start() {
   const t = core.text;
   document.title = t('window-title');
   $('title').textContent = t('page-title');
-  $('open-text').textContent = t('open').trim();
+  $('open-button').textContent = t('open').trim();
   $('program').textContent = t('program');
   $('choose').textContent = t('choose-adapter');
   $('program-all').textContent = t('program-all').replace('…', '');
@@ -44,29 +44,57 @@ async function Start() {
   $('board-port').textContent = t('column-port');
   $('board-progress').textContent = t('column-progress');
   $('board-result').textContent = t('column-result');
+  // Offline once opened: the service worker keeps the page, and that is said once it does.
+  navigator.serviceWorker?.ready.then(() => {
+    $('offline').textContent = t('offline');
+  });
   const grid = new Grid($('grid'), core);
   grid.draw();
   const status = (text) => {
     $('status').textContent = text;
   };
 
-  // Otevřít and a dropped file: loaded as the window loads a file.
+  // While a transfer runs or a box is open, no file is taken: the image
+  // stays the one being sent or asked about.
+  let running = false;
+  const idle = () => !running && !document.querySelector('dialog[open]');
+
+  // Otevřít and a dropped file: loaded as the window loads a file. A file
+  // too large to be a HEX file for the board is refused unread.
   const load = async (file) => {
-    const message = core.open(file.name, new Uint8Array(await file.arrayBuffer()));
+    let message;
+    if (file.size > core.maxFileBytes) {
+      message = core.refuse(file.name, 'too-large');
+    } else {
+      let bytes = null;
+      try {
+        bytes = new Uint8Array(await file.arrayBuffer());
+      } catch (error) {
+        message = core.refuse(file.name, 'read-failed', String(error?.message ?? error));
+      }
+      if (bytes) message = core.open(file.name, bytes);
+    }
     if (message !== null) {
       await Ask($('message'), message);
       return;
     }
     grid.refresh();
   };
+  $('open-button').addEventListener('click', () => $('open').click());
   $('open').addEventListener('change', () => {
     const [file] = $('open').files;
     $('open').value = '';
     if (file) load(file);
   });
+  // A cancelled chooser erases the image and the grid, as in the window.
+  $('open').addEventListener('cancel', () => {
+    core.erase();
+    grid.refresh();
+  });
   document.addEventListener('dragover', (event) => event.preventDefault());
   document.addEventListener('drop', (event) => {
     event.preventDefault();
+    if (!idle()) return;
     const files = [...event.dataTransfer.files];
     if (files.length !== 1) {
       Ask($('message'), t('drop-one-file'));
@@ -76,55 +104,82 @@ async function Start() {
   });
 
   const serial = navigator.serial;
+  let ports = null;
   const busy = (on) => {
-    for (const id of ['program', 'program-all', 'choose', 'open']) $(id).disabled = on || (id !== 'open' && !serial);
+    running = on;
+    for (const id of ['program', 'choose', 'open-button', 'open']) $(id).disabled = on || (!id.startsWith('open') && !serial);
+    $('program-all').disabled = on || !ports || ports.ports.length < 2;
   };
+  // A page over plain http (other than localhost) has no navigator.serial
+  // in Chromium: that is said, not that the browser lacks it.
   if (!serial || !window.isSecureContext) {
-    $('unsupported').textContent = t(serial ? 'insecure' : 'no-web-serial');
+    $('unsupported').textContent = t(window.isSecureContext ? 'no-web-serial' : 'insecure');
     $('unsupported').hidden = false;
     busy(false);
     return;
   }
 
-  // The ports this page may use; the first one is the board's.
-  const name = (port) => {
-    const vidPid = VidPid(port.getInfo());
-    return vidPid ? core.adapterName(vidPid) : t('column-port');
+  // The ports this page may use, and the board's. Identical adapters are
+  // told apart by a number, in the order the browser lists them.
+  const labels = (list) => {
+    const names = list.map((port) => {
+      const vidPid = VidPid(port.getInfo());
+      return vidPid ? core.adapterName(vidPid) : t('serial-port');
+    });
+    return names.map((label, i) =>
+      names.filter((other) => other === label).length < 2
+        ? label
+        : label + t('adapter-number') + String(names.slice(0, i + 1).filter((other) => other === label).length));
   };
+  const name = (port) => labels(ports.ports)[ports.ports.indexOf(port)] ?? t('serial-port');
+  // The board's port: the one chosen, or the first one granted while none
+  // was. An adapter pulled out is not replaced by another one: the page
+  // waits for it (an adapter of the same kind plugged in) or a new choice.
   let chosen = null;
-  let unplugged = false; // the board's adapter was pulled out, and not plugged in again yet
-  const ports = new GrantedPorts(serial, name, (why) => {
-    const had = chosen;
-    if (!ports.ports.includes(chosen)) chosen = ports.ports[0] ?? null;
-    const labels = ports.ports.map(name);
+  let lost = null; // the ids of the board's adapter while it is pulled out
+  ports = new GrantedPorts(serial, (port) => name(port), (why) => {
+    if (chosen && !ports.ports.includes(chosen)) {
+      lost = VidPid(chosen.getInfo());
+      chosen = null;
+      if (why === 'disconnect') status(t('unplugged'));
+    }
+    if (!chosen && lost !== null) {
+      const back = ports.ports.find((port) => VidPid(port.getInfo()) === lost);
+      if (back) {
+        chosen = back;
+        lost = null;
+        if (why === 'connect') status(t('back'));
+      }
+    } else if (!chosen) {
+      chosen = ports.ports[0] ?? null;
+    }
+    const all = labels(ports.ports);
     $('adapter').textContent =
-      labels.length === 0 ? t('no-adapter') : (labels.length === 1 ? t('adapter') : t('adapters')) + labels.join(', ');
-    if (why === 'disconnect' && had && !ports.ports.includes(had)) {
-      unplugged = true;
-      status(t('unplugged'));
-    }
-    if (why === 'connect' && unplugged && chosen) {
-      unplugged = false;
-      status(t('back'));
-    }
-    $('program-all').disabled = labels.length < 2;
+      (chosen ? t('adapter') + name(chosen) : t('no-adapter')) + (all.length > 1 ? '\n' + t('adapters') + all.join(', ') : '');
+    if (!running) $('program-all').disabled = all.length < 2;
   });
   await ports.refresh();
   $('choose').addEventListener('click', async () => {
     const port = await ports.choose(core.portFilters());
     if (port) {
       chosen = port;
+      lost = null;
       ports.changed('');
     }
   });
 
   $('program').addEventListener('click', async () => {
+    if (!chosen) {
+      await Ask($('message'), t('no-adapter'));
+      return;
+    }
     status(t('programming'));
     if ((await Ask($('question'), t('confirm'))) !== 'yes') {
       status(t('cancelled'));
       return;
     }
-    if (!chosen) {
+    if (!ports.ports.includes(chosen)) {
+      // Pulled out while the question was open.
       await Ask($('message'), t('no-adapter'));
       status('');
       return;
@@ -149,7 +204,11 @@ async function Start() {
   // Every board at once: a row each, with its bar and its result.
   $('program-all').addEventListener('click', async () => {
     const transports = ports.transports();
-    if ((await Ask($('question'), core.confirmBoards(transports.length))) !== 'yes') return;
+    if ((await Ask($('question'), core.confirmBoards(transports.length))) !== 'yes') {
+      status(t('cancelled'));
+      return;
+    }
+    status('');
     busy(true);
     const body = $('boards').querySelector('tbody');
     body.replaceChildren();
@@ -176,8 +235,7 @@ async function Start() {
     busy(false);
   });
   busy(false);
-  $('program-all').disabled = ports.ports.length < 2;
 }
 
-if ('serviceWorker' in navigator && window.isSecureContext) navigator.serviceWorker.register('sw.js');
+if ('serviceWorker' in navigator && window.isSecureContext) navigator.serviceWorker.register('sw.js').catch(() => {});
 Start();

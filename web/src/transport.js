@@ -32,10 +32,17 @@ export class WebSerialTransport {
     await writer.close();
   }
 
+  // Discards what is queued; the writer's lock then goes, so that the port
+  // can be closed.
   async abort() {
     const writer = this.writer;
     this.writer = null;
-    if (writer) await writer.abort();
+    if (!writer) return;
+    try {
+      await writer.abort();
+    } finally {
+      writer.releaseLock();
+    }
   }
 
   async close() {

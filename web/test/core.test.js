@@ -9,6 +9,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { paths } from './paths.js';
 import { NodeCore } from './support.js';
+import { ProgramBoard } from '../src/job.js';
 
 function HexFiles(dir) {
   return readdirSync(dir, { withFileTypes: true }).flatMap((entry) => {
@@ -55,6 +56,22 @@ test('the texts are the program\'s own', async () => {
     /^Chyba pri odesílání\nOdesláno 4096 z 16384 bajtů: The device has been lost\.\n.*Zařízení zmizelo/s);
   assert.match(core.openFailed('in-use', 'FT232R', 'Failed to open serial port.'),
     /^COM nelze otevřít\nFT232R: port používá jiný program\n/);
+  assert.match(core.refuse('big.hex', 'too-large'), /^Soubor big\.hex nelze otevřít:\nsoubor je větší než 64 MiB/);
+  assert.equal(core.maxFileBytes, 64 * 1024 * 1024);
   assert.equal(core.writeLimitMs, 163850);
   assert.deepEqual(core.portFilters()[0], { usbVendorId: 0x0403, usbProductId: 0x6001 });
+});
+
+// A port that never answers, in its open or in a write whose abort and
+// close never answer either: the job ends with the time-out all the same.
+test('a port that never answers ends the job with the time-out', async () => {
+  const core = { ...(await NodeCore()), writeLimitMs: 300 };
+  const never = () => new Promise(() => {});
+  const port = { label: 'FT232R', gone: false, open: async () => {}, write: never, drain: never, abort: never, close: never };
+  for (const stuck of [{ open: never }, {}]) {
+    const result = await ProgramBoard(core, { ...port, ...stuck }, core.stream());
+    assert.equal(result.ok, false);
+    assert.match(result.message, /^Chyba pri odesílání\nOdesláno 0 z 16384 bajtů/, JSON.stringify(stuck));
+    assert.match(result.message, /[čc]as/i);
+  }
 });

@@ -12,10 +12,12 @@ import { chromium } from 'playwright-core';
 import { Serve } from '../serve.js';
 import { paths } from './paths.js';
 import { StandInSerial } from './stand-in.js';
-import { NodeCore, Simulator } from './support.js';
+import { NodeCore, Simulator, StopSimulators } from './support.js';
 
 const kLine = { baudRate: 19200, dataBits: 8, parity: 'none', stopBits: 1, flowControl: 'none' };
 const kFile = join(paths.data, 'sdcc_blink.hex');
+// A test that waits longer has hung: it fails, and after() ends what it started.
+const kTimeout = { timeout: 60000 };
 let server, browser, core, expected;
 
 before(async () => {
@@ -30,6 +32,7 @@ before(async () => {
   expected = core.stream();
 });
 after(async () => {
+  StopSimulators();
   await browser?.close();
   server?.close();
 });
@@ -63,9 +66,9 @@ async function Page(delayMs = 0) {
   page.on('pageerror', (error) => messages.push(String(error)));
   await page.goto(`http://127.0.0.1:${server.address().port}/`);
   await page.waitForFunction(() => document.getElementById('program').textContent === 'Programuj');
-  const plug = async (id) => {
+  const plug = async (id, info = { usbVendorId: 0x0403, usbProductId: 0x6001 }) => {
     boards.set(id, { simulator: new Simulator() });
-    await page.evaluate(([port, info]) => window.ktqSerial.plug(port, info), [id, { usbVendorId: 0x0403, usbProductId: 0x6001 }]);
+    await page.evaluate(([port, ids]) => window.ktqSerial.plug(port, ids), [id, info]);
   };
   return { page, boards, plug, messages, close: () => context.close() };
 }
@@ -80,7 +83,7 @@ async function Program(page, command, answer) {
   return asked;
 }
 
-test('Programuj sends the exact stream with the line settings, and Ne sends nothing', async () => {
+test('Programuj sends the exact stream with the line settings, and Ne sends nothing', kTimeout, async () => {
   const { page, boards, plug, messages, close } = await Page();
   await plug('a');
   assert.equal(await page.textContent('#adapter'), 'Port: Převodník FTDI (0403:6001)');
@@ -89,6 +92,7 @@ test('Programuj sends the exact stream with the line settings, and Ne sends noth
 
   assert.deepEqual(await Program(page, 'program', 'no'),
     { question: 'Opravdu chcete přeprogramovat KTQ - 51?', status: 'Programuji... (cca 10s)' });
+  await page.waitForFunction(() => document.getElementById('status').textContent !== 'Programuji... (cca 10s)');
   assert.equal(await page.textContent('#status'), 'Programování zrušeno');
   assert.equal(boards.get('a').options, undefined, 'the port was opened after a no');
 
@@ -104,12 +108,16 @@ test('Programuj sends the exact stream with the line settings, and Ne sends noth
   await close();
 });
 
-test('an adapter pulled out mid-transfer says so, and plugged in again it works without reloading', async () => {
+test('an adapter pulled out mid-transfer says so, is not replaced by another, and plugged in again it works', kTimeout, async () => {
   const { page, boards, plug, close } = await Page(60);
   await plug('a');
+  await plug('c', { usbVendorId: 0x1a86, usbProductId: 0x7523 });
   await page.setInputFiles('#open', kFile);
   await Program(page, 'program', 'yes');
   await page.waitForFunction(() => document.getElementById('progress').open);
+  // Nothing else starts while it runs, whatever is plugged in.
+  await plug('d', { usbVendorId: 0x10c4, usbProductId: 0xea60 });
+  assert.equal(await page.isDisabled('#program-all'), true);
   await new Promise((resolve) => setTimeout(resolve, 300));
   await page.evaluate(() => window.ktqSerial.unplug('a'));
   await page.waitForSelector('#message[open]');
@@ -117,9 +125,11 @@ test('an adapter pulled out mid-transfer says so, and plugged in again it works 
   assert.match(failed, /^Chyba pri odesílání\nOdesláno \d+ z 16384 bajtů: The device has been lost\.\n/);
   assert.match(failed, /Zařízení zmizelo/);
   await page.click('#ok');
+  assert.match(await page.textContent('#adapter'), /^Žádný převodník není vybrán/);
   boards.get('a').simulator.stop();
   await plug('b');
   assert.equal(await page.textContent('#status'), 'Převodník je znovu připojen.');
+  assert.match(await page.textContent('#adapter'), /^Port: Převodník FTDI \(0403:6001\)\n/);
   await Program(page, 'program', 'yes');
   await page.waitForSelector('#message[open]');
   assert.equal(await page.textContent('#message p'), 'Programovani proběhlo v pořádku');
@@ -128,7 +138,7 @@ test('an adapter pulled out mid-transfer says so, and plugged in again it works 
   await close();
 });
 
-test('every board at once: a row each, each stream exact, and the total', async () => {
+test('every board at once: a row each, each stream exact, and the total', kTimeout, async () => {
   const { page, boards, plug, close } = await Page(5);
   await plug('a');
   await plug('b');
@@ -145,7 +155,7 @@ test('every board at once: a row each, each stream exact, and the total', async 
   await close();
 });
 
-test('a browser without Web Serial is told which browsers work', async () => {
+test('a browser without Web Serial is told which browsers work', kTimeout, async () => {
   const context = await browser.newContext();
   await context.addInitScript(() => delete Navigator.prototype.serial);
   const page = await context.newPage();

@@ -75,7 +75,8 @@ std::string_view TextNamed(std::string_view name) {
         {"adapters", text::kWebAdapters},             {"drop-hint", text::kWebDropHint},
         {"unplugged", text::kWebAdapterUnplugged},    {"back", text::kWebAdapterBack},
         {"no-web-serial", text::kWebNoWebSerial},     {"insecure", text::kWebInsecure},
-        {"offline", text::kWebOffline},               {"drop-one-file", text::kDropOneFile},
+        {"offline", text::kWebOffline},               {"drop-one-file", text::kWebDropOneFile},
+        {"serial-port", text::kWebSerialPort},        {"adapter-number", text::kWebAdapterNumber},
         {"column-port", text::kColumnPort},           {"column-progress", text::kColumnProgress},
         {"column-result", text::kColumnResult},       {"class-set-title", text::kClassSetTitle},
     };
@@ -108,6 +109,20 @@ KTQ_EXPORT(ktq_open) int ktq_open(const char* text, std::size_t bytes) {
     lastLoad = EraseAndLoadHexText(std::string_view(text, bytes), MemImage);
     if (lastLoad.ok()) RefreshGrid(grid);
     return lastLoad.ok() ? 1 : 0;
+}
+
+// The largest file ktq_open is given; a larger one is refused unread.
+KTQ_EXPORT(ktq_max_file_bytes) double ktq_max_file_bytes() {
+    return static_cast<double>(kMaxHexFileBytes);
+}
+
+// A file the page could not hand to ktq_open: `why` "too-large" (over
+// ktq_max_file_bytes) or "read-failed" with the browser's `reason`. Nothing
+// changes; ktq_open_message then says it as the window says it.
+KTQ_EXPORT(ktq_refuse_file) void ktq_refuse_file(const char* why, const char* reason) {
+    lastLoad = HexResult{};
+    lastLoad.status = std::string_view(why) == "too-large" ? HexStatus::TooLarge : HexStatus::ReadFailed;
+    lastLoad.reason = reason;
 }
 
 // Why the last ktq_open failed, as the window says it for `file`.
