@@ -5,8 +5,8 @@
 # terminal.
 #
 #   scripts/run.sh [FILE.hex]   the window
-#   scripts/run.sh --web        the page in the browser, served on
-#                               http://127.0.0.1:8000/ until Ctrl+C
+#   scripts/run.sh --web        the page in the browser, served on this
+#                               machine (127.0.0.1, port 8000) until Ctrl+C
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/simulator.sh
