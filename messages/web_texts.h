@@ -29,6 +29,10 @@ inline constexpr std::string_view kWebPortInUse =
     "Port drží jiný program (terminál, sériový monitor, jiná karta prohlížeče): ukončete ho a zkuste to znovu.";
 inline constexpr std::string_view kWebChooseAgain =
     "Připojte převodník a vyberte ho znovu tlačítkem „Vybrat převodník…“.";
+inline constexpr std::string_view kWebPortHeldHere =
+    "Port stále drží tato stránka po přenosu, který se zasekl: odpojte převodník a připojte ho znovu, nebo stránku "
+    "načtěte znovu.";
+inline constexpr std::string_view kWebChooserRefused = "Prohlížeč nedovolil vybrat převodník: ";
 inline constexpr std::string_view kWebOffline = "Stránka je uložena v prohlížeči a funguje i bez připojení.";
 
 }  // namespace text

@@ -19,12 +19,13 @@ const kChunk = 1024;
 class TimedOut extends Error {}
 
 // Why an open failed, in the core's words for it. A port that another
-// program holds, or that this page has open already, fails with
-// NetworkError or InvalidStateError.
+// program holds fails with NetworkError; one that this page still has open
+// (a transfer stuck so that the port could not be closed) with
+// InvalidStateError.
 function OpenCause(error) {
   switch (error?.name) {
-    case 'NetworkError':
-    case 'InvalidStateError': return 'in-use';
+    case 'NetworkError': return 'in-use';
+    case 'InvalidStateError': return 'held-here';
     case 'NotFoundError': return 'no-device';
     case 'SecurityError': return 'no-permission';
     default: return 'other';

@@ -72,6 +72,9 @@ async function Start() {
       } catch (error) {
         message = core.refuse(file.name, 'read-failed', String(error?.message ?? error));
       }
+      // The image may not change under a question or a transfer that
+      // began while the file was being read.
+      if (bytes && !idle()) return;
       if (bytes) message = core.open(file.name, bytes);
     }
     if (message !== null) {
@@ -136,15 +139,16 @@ async function Start() {
   // was. An adapter pulled out is not replaced by another one: the page
   // waits for it (an adapter of the same kind plugged in) or a new choice.
   let chosen = null;
-  let lost = null; // the ids of the board's adapter while it is pulled out
+  // While the board's adapter is pulled out: its ids, and the ports there
+  // were then, none of which is it.
+  let lost = null;
   ports = new GrantedPorts(serial, (port) => name(port), (why) => {
     if (chosen && !ports.ports.includes(chosen)) {
-      lost = VidPid(chosen.getInfo());
+      lost = { ids: VidPid(chosen.getInfo()), others: new Set(ports.ports) };
       chosen = null;
       if (why === 'disconnect') status(t('unplugged'));
-    }
-    if (!chosen && lost !== null) {
-      const back = ports.ports.find((port) => VidPid(port.getInfo()) === lost);
+    } else if (lost) {
+      const back = ports.ports.find((port) => !lost.others.has(port) && VidPid(port.getInfo()) === lost.ids);
       if (back) {
         chosen = back;
         lost = null;
@@ -160,7 +164,13 @@ async function Start() {
   });
   await ports.refresh();
   $('choose').addEventListener('click', async () => {
-    const port = await ports.choose(core.portFilters());
+    let port = null;
+    try {
+      port = await ports.choose(core.portFilters());
+    } catch (error) {
+      await Ask($('message'), t('chooser-refused') + String(error?.message ?? error));
+      return;
+    }
     if (port) {
       chosen = port;
       lost = null;
@@ -199,16 +209,24 @@ async function Start() {
     busy(false);
     await Ask($('message'), result.message);
     status('');
+    $('program').focus();
   });
 
   // Every board at once: a row each, with its bar and its result.
   $('program-all').addEventListener('click', async () => {
-    const transports = ports.transports();
-    if ((await Ask($('question'), core.confirmBoards(transports.length))) !== 'yes') {
+    if ((await Ask($('question'), core.confirmBoards(ports.ports.length))) !== 'yes') {
       status(t('cancelled'));
       return;
     }
-    status('');
+    // The adapters there are now: one pulled out while the question was
+    // open gets no row, one plugged in meanwhile gets one.
+    const transports = ports.transports();
+    if (transports.length === 0) {
+      await Ask($('message'), t('no-adapter'));
+      status('');
+      return;
+    }
+    status(t('programming'));
     busy(true);
     const body = $('boards').querySelector('tbody');
     body.replaceChildren();
@@ -223,6 +241,7 @@ async function Start() {
       return row;
     });
     $('boards').hidden = false;
+    $('boards').scrollIntoView({ block: 'nearest' });
     $('boards-total').textContent = '';
     const { results, total } = await ProgramBoards(core, transports, core.stream(), (board, left) => {
       rows[board].cells[1].firstChild.value = left;
@@ -232,7 +251,13 @@ async function Start() {
       rows[board].cells[2].textContent = result.message;
     });
     $('boards-total').textContent = total;
+    status('');
     busy(false);
+    $('program-all').focus();
+  });
+  // Leaving the page mid-transfer would leave a board half programmed.
+  window.addEventListener('beforeunload', (event) => {
+    if (running) event.preventDefault();
   });
   busy(false);
 }

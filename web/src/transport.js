@@ -32,17 +32,15 @@ export class WebSerialTransport {
     await writer.close();
   }
 
-  // Discards what is queued; the writer's lock then goes, so that the port
-  // can be closed.
+  // Discards what is queued. The writer's lock goes at once, not after the
+  // abort (which a stuck write may hold up), so that the port can be closed.
   async abort() {
     const writer = this.writer;
     this.writer = null;
     if (!writer) return;
-    try {
-      await writer.abort();
-    } finally {
-      writer.releaseLock();
-    }
+    const aborted = writer.abort();
+    writer.releaseLock();
+    await aborted;
   }
 
   async close() {

@@ -77,6 +77,7 @@ std::string_view TextNamed(std::string_view name) {
         {"no-web-serial", text::kWebNoWebSerial},     {"insecure", text::kWebInsecure},
         {"offline", text::kWebOffline},               {"drop-one-file", text::kWebDropOneFile},
         {"serial-port", text::kWebSerialPort},        {"adapter-number", text::kWebAdapterNumber},
+        {"chooser-refused", text::kWebChooserRefused},
         {"column-port", text::kColumnPort},           {"column-progress", text::kColumnProgress},
         {"column-result", text::kColumnResult},       {"class-set-title", text::kClassSetTitle},
     };
@@ -178,7 +179,10 @@ KTQ_EXPORT(ktq_open_failed) const char* ktq_open_failed(const char* cause, const
     status.cause = CauseNamed(cause);
     status.device = device;
     status.reason = reason;
-    return Give(PortOpenMessage(status, PortName::Device(device), {}));
+    std::string message = PortOpenMessage(status, PortName::Device(device), {});
+    // A port this page itself still holds: no other program to end.
+    if (std::string_view(cause) == "held-here") message += "\n" + std::string(text::kWebPortHeldHere);
+    return Give(std::move(message));
 }
 
 // Why a transfer to `device` failed after `written` bytes had left and
