@@ -7,7 +7,8 @@ import { Core } from './src/core.js';
 export async function NodeCore(file) {
   const wasi = new WASI({ version: 'preview1', returnOnExit: true });
   const module = await WebAssembly.compile(readFileSync(file));
-  const instance = await WebAssembly.instantiate(module, wasi.getImportObject());
+  // Node 18 has no getImportObject(); its wasiImport is the same calls.
+  const instance = await WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi.wasiImport });
   wasi.initialize(instance);
   return Core(instance);
 }
