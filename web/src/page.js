@@ -72,9 +72,9 @@ async function Start() {
       } catch (error) {
         message = core.refuse(file.name, 'read-failed', String(error?.message ?? error));
       }
-      // The image may not change under a question or a transfer that
-      // began while the file was being read.
-      if (bytes && !idle()) return;
+      // Neither the image nor a box may change under a question or a
+      // transfer that began while the file was being read.
+      if (!idle()) return;
       if (bytes) message = core.open(file.name, bytes);
     }
     if (message !== null) {
@@ -209,7 +209,7 @@ async function Start() {
     busy(false);
     await Ask($('message'), result.message);
     status('');
-    $('program').focus();
+    $('program').focus({ preventScroll: true });
   });
 
   // Every board at once: a row each, with its bar and its result.
@@ -253,7 +253,8 @@ async function Start() {
     $('boards-total').textContent = total;
     status('');
     busy(false);
-    $('program-all').focus();
+    ($('program-all').disabled ? $('program') : $('program-all')).focus({ preventScroll: true });
+    $('boards').scrollIntoView({ block: 'nearest' });
   });
   // Leaving the page mid-transfer would leave a board half programmed.
   window.addEventListener('beforeunload', (event) => {

@@ -26,10 +26,12 @@ export class WebSerialTransport {
   // The writable's close resolves once the port has drained its transmit
   // buffer: every byte has left. A write resolves earlier, once the browser
   // has handed it on; port.close() would only give the port back.
+  // The writer stays this transport's until its close has resolved, so
+  // that a drain that never ends can still be aborted and its lock let go.
   async drain() {
-    const writer = this.writer;
+    await this.writer.close();
+    this.writer.releaseLock();
     this.writer = null;
-    await writer.close();
   }
 
   // Discards what is queued. The writer's lock goes at once, not after the
