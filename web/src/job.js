@@ -58,7 +58,7 @@ export async function ProgramBoard(core, transport, stream, onProgress = () => {
     timer = setTimeout(() => reject(new TimedOut()), core.writeLimitMs);
   });
   deadline.catch(() => {});
-  let start = clock();
+  let start = 0; // when the first byte went, once the port is open
   let taken = 0;
   const left = () => Math.min(taken, Math.floor(((clock() - start) * core.lineBytesPerSecond) / 1000));
   let ticker;

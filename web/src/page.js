@@ -142,7 +142,7 @@ async function Start() {
   // While the board's adapter is pulled out: its ids, and the ports there
   // were then, none of which is it.
   let lost = null;
-  ports = new GrantedPorts(serial, (port) => name(port), (why) => {
+  ports = new GrantedPorts(serial, name, (why) => {
     if (chosen && !ports.ports.includes(chosen)) {
       lost = { ids: VidPid(chosen.getInfo()), others: new Set(ports.ports) };
       chosen = null;
@@ -160,7 +160,7 @@ async function Start() {
     const all = labels(ports.ports);
     $('adapter').textContent =
       (chosen ? t('adapter') + name(chosen) : t('no-adapter')) + (all.length > 1 ? '\n' + t('adapters') + all.join(', ') : '');
-    if (!running) $('program-all').disabled = all.length < 2;
+    busy(running);
   });
   await ports.refresh();
   $('choose').addEventListener('click', async () => {

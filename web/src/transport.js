@@ -29,8 +29,10 @@ export class WebSerialTransport {
   // The writer stays this transport's until its close has resolved, so
   // that a drain that never ends can still be aborted and its lock let go.
   async drain() {
-    await this.writer.close();
-    this.writer.releaseLock();
+    const writer = this.writer;
+    await writer.close();
+    if (this.writer !== writer) return; // aborted meanwhile, and let go there
+    writer.releaseLock();
     this.writer = null;
   }
 
