@@ -33,13 +33,13 @@ ClassSetDialog::ClassSetDialog(QWidget* parent, Toolkit& toolkit, PortLister lis
                                std::string file)
     : QDialog(parent), toolkit_(toolkit), lister_(std::move(lister)), inUse_(inUse), file_(std::move(file)) {
     setObjectName("ClassSetDialog");
-    setWindowTitle(Q(text::kClassSetTitle));
+    setWindowTitle(Q(Text().kClassSetTitle));
     resize(900, 380);
     auto* layout = new QVBoxLayout(this);
     Rows = new QTableWidget(0, 5, this);
     Rows->setObjectName("Rows");
-    Rows->setHorizontalHeaderLabels({Q(text::kColumnPort), Q(text::kColumnLocation), Q(text::kColumnSerial),
-                                     Q(text::kColumnProgress), Q(text::kColumnResult)});
+    Rows->setHorizontalHeaderLabels({Q(Text().kColumnPort), Q(Text().kColumnLocation), Q(Text().kColumnSerial),
+                                     Q(Text().kColumnProgress), Q(Text().kColumnResult)});
     Rows->verticalHeader()->hide();
     Rows->setSelectionBehavior(QAbstractItemView::SelectRows);
     Rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -51,10 +51,10 @@ ClassSetDialog::ClassSetDialog(QWidget* parent, Toolkit& toolkit, PortLister lis
     Summary->setObjectName("Summary");
     layout->addWidget(Summary);
     auto* buttons = new QHBoxLayout;
-    ProgramButton = new QPushButton(Q(text::kButtonProgram), this);
-    RetryButton = new QPushButton(Q(text::kButtonRetryFailed), this);
-    SaveButton = new QPushButton(Q(text::kButtonSaveReport), this);
-    CloseButton = new QPushButton(Q(text::kButtonClose), this);
+    ProgramButton = new QPushButton(Q(Text().kButtonProgram), this);
+    RetryButton = new QPushButton(Q(Text().kButtonRetryFailed), this);
+    SaveButton = new QPushButton(Q(Text().kButtonSaveReport), this);
+    CloseButton = new QPushButton(Q(Text().kButtonClose), this);
     buttons->addWidget(ProgramButton);
     buttons->addWidget(RetryButton);
     buttons->addStretch();
@@ -172,7 +172,7 @@ void ClassSetDialog::Program(bool failedOnly) {
         if (failedOnly ? row.result && !row.result->ok() : row.checked) chosen.push_back(i);
     }
     if (chosen.empty()) {
-        toolkit_.MessageDlg(this, Q(text::kNoBoardChecked), MsgKind::Information, mbOK);
+        toolkit_.MessageDlg(this, Q(Text().kNoBoardChecked), MsgKind::Information, mbOK);
         return;
     }
     // A retry sends the build the other boards got, even when the file has
@@ -180,7 +180,7 @@ void ClassSetDialog::Program(bool failedOnly) {
     const ProgrammingStream current = MakeProgrammingStream(MemImage);
     const ProgrammingStream stream = failedOnly && run_ ? run_->Stream() : current;
     std::string question = ConfirmBoards(chosen.size());
-    if (stream != current) question += '\n' + std::string(text::kRetrySameBuild);
+    if (stream != current) question += '\n' + std::string(Text().kRetrySameBuild);
     if (toolkit_.MessageDlg(this, Q(question), MsgKind::Warning, mbYes | mbNo) != ModalResult::Yes) return;
 
     run_.reset();
@@ -236,7 +236,7 @@ void ClassSetDialog::Finish() {
 }
 
 void ClassSetDialog::SaveReport() {
-    const OpenDialogOptions options{Q(text::kReportFilter), QStringLiteral("csv"), QString()};
+    const OpenDialogOptions options{Q(Text().kReportFilter), QStringLiteral("csv"), QString()};
     const std::optional<QString> file = toolkit_.ExecuteSaveDialog(this, options);
     if (!file) return;
     // Each file gets the rows it does not have yet: saved twice, no run twice.

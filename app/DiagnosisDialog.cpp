@@ -13,7 +13,7 @@
 
 DiagnosisDialog::DiagnosisDialog(QWidget* parent, const QString& diagnosis) : QDialog(parent) {
     setObjectName("DiagnosisDialog");
-    setWindowTitle(Q(text::kDiagnosisTitle));
+    setWindowTitle(Q(::Text().kDiagnosisTitle));
     resize(700, 460);
     auto* layout = new QVBoxLayout(this);
     Text = new QPlainTextEdit(diagnosis, this);
@@ -22,8 +22,8 @@ DiagnosisDialog::DiagnosisDialog(QWidget* parent, const QString& diagnosis) : QD
     Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(Text);
     auto* buttons = new QHBoxLayout;
-    CopyButton = new QPushButton(Q(text::kButtonCopy), this);
-    CloseButton = new QPushButton(Q(text::kButtonClose), this);
+    CopyButton = new QPushButton(Q(::Text().kButtonCopy), this);
+    CloseButton = new QPushButton(Q(::Text().kButtonClose), this);
     buttons->addWidget(CopyButton);
     buttons->addStretch();
     buttons->addWidget(CloseButton);

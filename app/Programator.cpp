@@ -161,7 +161,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::Otev1Click() {
-    OpenDialogOptions options{Q(text::kOpenFilter), QStringLiteral("hex"), lastFolder_};
+    OpenDialogOptions options{Q(Text().kOpenFilter), QStringLiteral("hex"), lastFolder_};
     const std::optional<QString> file = toolkit_.ExecuteOpenDialog(this, options);
     if (!file) {
         // A cancelled dialog erases the image and the grid.
@@ -209,7 +209,7 @@ void TForm1::Reload() {
     }
     MemImage = *image;
     RefreshGrid(*SDataCells);
-    SetStatus(Q(std::string(text::kReloaded)) + QFileInfo(file).fileName());
+    SetStatus(Q(std::string(Text().kReloaded)) + QFileInfo(file).fileName());
 }
 
 void TForm1::WarnNotLoaded(const HexResult& result, const QString& file) {
@@ -272,7 +272,7 @@ void TForm1::OpenRecent(const QString& path) {
 
 void TForm1::FileDropped(const QList<QUrl>& urls) {
     if (urls.size() != 1 || !urls.first().isLocalFile()) {
-        ShowMessageBox(Q(text::kDropOneFile), MsgKind::Warning, mbOK);
+        ShowMessageBox(Q(Text().kDropOneFile), MsgKind::Warning, mbOK);
         return;
     }
     OpenFile(urls.first().toLocalFile());
@@ -309,9 +309,9 @@ private:
 }  // namespace
 
 void TForm1::Programuj1Click() {
-    SetStatus(Q(text::kProgramming));
-    if (ShowMessageBox(Q(text::kConfirmProgramming), MsgKind::Warning, mbYes | mbNo) != ModalResult::Yes) {
-        SetStatus(Q(text::kProgrammingCancelled));
+    SetStatus(Q(Text().kProgramming));
+    if (ShowMessageBox(Q(Text().kConfirmProgramming), MsgKind::Warning, mbYes | mbNo) != ModalResult::Yes) {
+        SetStatus(Q(Text().kProgrammingCancelled));
         return;
     }
 

@@ -32,7 +32,7 @@ constexpr int kLabelFontPixels = 16;
 
 void TForm1::BuildLayout() {
     setObjectName("Form1");
-    setWindowTitle(Q(text::kWindowTitle));
+    setWindowTitle(Q(Text().kWindowTitle));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/programator-48.png"));
     icon.addFile(QStringLiteral(":/icons/programator-256.png"));
@@ -62,26 +62,26 @@ void TForm1::BuildMenu() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName("MainMenu1");
 
-    Soubor1 = MainMenu1->addMenu(Q(text::kMenuSoubor));
+    Soubor1 = MainMenu1->addMenu(Q(Text().kMenuSoubor));
     Soubor1->setObjectName("Soubor1");
-    Otev1 = AddCommand(Soubor1, "Otev1", Q(text::kMenuOtevrit), &TForm1::Otev1Click);
+    Otev1 = AddCommand(Soubor1, "Otev1", Q(Text().kMenuOtevrit), &TForm1::Otev1Click);
     Otev1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     // An ordinary item captioned with eight hyphens, not a separator; it has
     // no handler, so choosing it does nothing.
-    N1 = AddCommand(Soubor1, "N1", Q(text::kMenuHyphens), nullptr);
-    Konec1 = AddCommand(Soubor1, "Konec1", Q(text::kMenuKonec), &TForm1::Konec1Click);
+    N1 = AddCommand(Soubor1, "N1", Q(Text().kMenuHyphens), nullptr);
+    Konec1 = AddCommand(Soubor1, "Konec1", Q(Text().kMenuKonec), &TForm1::Konec1Click);
     Konec1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
 
-    Nstroje1 = MainMenu1->addMenu(Q(text::kMenuNastroje));
+    Nstroje1 = MainMenu1->addMenu(Q(Text().kMenuNastroje));
     Nstroje1->setObjectName("Nstroje1");
-    Programuj1 = AddCommand(Nstroje1, "Programuj1", Q(text::kMenuProgramuj), &TForm1::Programuj1Click);
+    Programuj1 = AddCommand(Nstroje1, "Programuj1", Q(Text().kMenuProgramuj), &TForm1::Programuj1Click);
     Programuj1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     Nstroje1->addSeparator();
     Programujvechnydesky1 =
-        AddCommand(Nstroje1, "Programujvechnydesky1", Q(text::kMenuProgramujVse), &TForm1::Programujvechnydesky1Click);
+        AddCommand(Nstroje1, "Programujvechnydesky1", Q(Text().kMenuProgramujVse), &TForm1::Programujvechnydesky1Click);
     Programujvechnydesky1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
 
-    Nastaven1 = MainMenu1->addMenu(Q(text::kMenuNastaveni));
+    Nastaven1 = MainMenu1->addMenu(Q(Text().kMenuNastaveni));
     Nastaven1->setObjectName("Nastaven1");
     Ports = new PortMenu(*Nastaven1, ComHandle, listPorts_,
                          [this](const PortName& port, const std::optional<PortInfo>& listed) {
@@ -94,10 +94,10 @@ void TForm1::BuildMenu() {
     port5 = Ports->ComItem(5);
     connect(Nastaven1, &QMenu::aboutToShow, this, [this] { RunCommand([this] { Ports->Refresh(); }); });
 
-    Npovda1 = MainMenu1->addMenu(Q(text::kMenuNapoveda));
+    Npovda1 = MainMenu1->addMenu(Q(Text().kMenuNapoveda));
     Npovda1->setObjectName("Npovda1");
-    Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", Q(text::kMenuVytvoril), &TForm1::Vytvoil1Click);
-    Diagnostika1 = AddCommand(Npovda1, "Diagnostika1", Q(text::kMenuDiagnostika), &TForm1::Diagnostika1Click);
+    Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", Q(Text().kMenuVytvoril), &TForm1::Vytvoil1Click);
+    Diagnostika1 = AddCommand(Npovda1, "Diagnostika1", Q(Text().kMenuDiagnostika), &TForm1::Diagnostika1Click);
 }
 
 void TForm1::BuildControls() {
@@ -125,7 +125,7 @@ void TForm1::BuildControls() {
     SData->setSelectionMode(QAbstractItemView::SingleSelection);
     SData->setWordWrap(false);
     SData->setTextElideMode(Qt::ElideNone);
-    SData->setToolTip(Q(text::kGridHint));
+    SData->setToolTip(Q(Text().kGridHint));
     SData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SData->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // As in a string grid, the first byte cell (not the fixed column) is current.

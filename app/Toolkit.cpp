@@ -30,7 +30,7 @@ class ProgressBox : public QDialog {
 public:
     ProgressBox(QWidget* parent, std::size_t total, const QString& heading) : QDialog(parent), total_(total) {
         setObjectName("ProgressBox");
-        setWindowTitle(Q(text::kWindowTitle));
+        setWindowTitle(Q(Text().kWindowTitle));
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         setModal(true);
         auto* layout = new QVBoxLayout(this);
@@ -94,14 +94,14 @@ void QtToolkit::ShowProgress(QWidget* parent, std::size_t total, const QString& 
 
 ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& message, MsgKind kind,
                                   MsgButtons buttons) {
-    QMessageBox box(IconFor(kind), Q(text::kWindowTitle), message,
+    QMessageBox box(IconFor(kind), Q(Text().kWindowTitle), message,
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
     // Czech captions of our own, so that they are Czech even without Qt's
     // translations.
-    if (buttons & mbYes) box.addButton(QMessageBox::Yes)->setText(Q(text::kButtonYes));
-    if (buttons & mbNo) box.addButton(QMessageBox::No)->setText(Q(text::kButtonNo));
-    if (buttons & mbOK) box.addButton(QMessageBox::Ok)->setText(Q(text::kButtonOk));
+    if (buttons & mbYes) box.addButton(QMessageBox::Yes)->setText(Q(Text().kButtonYes));
+    if (buttons & mbNo) box.addButton(QMessageBox::No)->setText(Q(Text().kButtonNo));
+    if (buttons & mbOK) box.addButton(QMessageBox::Ok)->setText(Q(Text().kButtonOk));
     switch (box.exec()) {
         case QMessageBox::Yes: return ModalResult::Yes;
         case QMessageBox::No: return ModalResult::No;

@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     const auto entered = std::chrono::steady_clock::now();
     // Before the application object, which needs a display.
     if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-        std::fwrite(text::kWindowUsage.data(), 1, text::kWindowUsage.size(), stdout);
+        std::fwrite(Text().kWindowUsage.data(), 1, Text().kWindowUsage.size(), stdout);
         return 0;
     }
 #ifdef SIGXFSZ
@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options (-platform, -style ...) out by now.
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first().startsWith(QLatin1Char('-')))) {
-        std::fwrite(text::kWindowUsage.data(), 1, text::kWindowUsage.size(), stderr);
+        std::fwrite(Text().kWindowUsage.data(), 1, Text().kWindowUsage.size(), stderr);
         return kUsageStatus;
     }
     InstallCzechTranslations(app);

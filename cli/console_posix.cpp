@@ -22,7 +22,7 @@ void OnInterrupt(int signal) {
         const PortHandle::Native native = port.exchange(PortHandle::kNone);
         if (native != PortHandle::kNone) AbandonPort(native);
     }
-    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text::kInterrupted.data(), text::kInterrupted.size());
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, Text().kInterrupted.data(), Text().kInterrupted.size());
     // End by the same signal, as the shell expects of an interrupted program.
     ::signal(signal, SIG_DFL);
     ::raise(signal);

@@ -44,7 +44,7 @@ BOOL WINAPI OnInterrupt(DWORD) {
         if (const HANDLE writer = watch.writer.load(); writer != nullptr) ::CancelSynchronousIo(writer);
         AbandonPort(port);
     }
-    std::fwrite(text::kInterrupted.data(), 1, text::kInterrupted.size(), stderr);
+    std::fwrite(Text().kInterrupted.data(), 1, Text().kInterrupted.size(), stderr);
     std::fflush(stderr);
     RestoreConsole();
     // As a console program ended by Ctrl+C ends.

@@ -69,13 +69,13 @@ int main(int argc, char** argv) {
     std::string error;
     const std::optional<Options> options = Parse(Utf8Arguments(argc, argv), error);
     if (!options) {
-        std::fprintf(stderr, "ktq51-flash: %s\n\n%s", error.c_str(), std::string(text::kFlashUsage).c_str());
+        std::fprintf(stderr, "ktq51-flash: %s\n\n%s", error.c_str(), std::string(Text().kFlashUsage).c_str());
         return kUsage;
     }
     const Options& o = *options;
     switch (o.mode) {
         case Mode::Help:
-            std::fputs(std::string(text::kFlashUsage).c_str(), stdout);
+            std::fputs(std::string(Text().kFlashUsage).c_str(), stdout);
             return kDone;
         case Mode::Version:
             std::puts("ktq51-flash (Programator KTQ-51) verze " KTQ_VERSION);

@@ -42,14 +42,14 @@ bool Digits(const std::string& text) {
 std::string Refusal(const Options& o, bool check, bool stream, bool erase, const std::vector<std::string>& given) {
     const std::size_t files = given.size();
     const std::string file = files == 1 ? given.front() : std::string();
-    if (o.each && (o.all || !o.ports.empty() || o.wait || o.watch)) return std::string(text::kEachAlone);
+    if (o.each && (o.all || !o.ports.empty() || o.wait || o.watch)) return std::string(Text().kEachAlone);
     if (erase) {
-        if (o.watch) return std::string(text::kWatchNeedsFile);
-        if (files != 0 || check || stream) return std::string(text::kEraseAlone);
+        if (o.watch) return std::string(Text().kWatchNeedsFile);
+        if (files != 0 || check || stream) return std::string(Text().kEraseAlone);
         return {};
     }
-    if (files != 1) return std::string(files == 0 ? text::kMissingFile : text::kOneFileOnly);
-    if (check && stream) return std::string(text::kCheckAndStreamOut);
+    if (files != 1) return std::string(files == 0 ? Text().kMissingFile : Text().kOneFileOnly);
+    if (check && stream) return std::string(Text().kCheckAndStreamOut);
     if (stream && SameFile(o.streamOut, file)) return StreamOutIsTheFile(o.streamOut);
     if ((check || stream) &&
         (!o.ports.empty() || o.all || o.each || o.yes || o.timeout || !o.report.empty() || o.wait || o.watch)) {

@@ -129,7 +129,7 @@ std::optional<PortName> OnlyAdapter(const std::vector<PortInfo>& ports) {
     if (usbPorts == 1) return PortName::Device(ports.front().device);  // adapters come first
     std::string why = adapters == 0   ? NoAdapterMessage(ports)
                       : adapters == 1 ? OneAdapterWithSeveralPorts(usbPorts)
-                                      : std::string(text::kSeveralAdapters);
+                                      : std::string(Text().kSeveralAdapters);
     std::fprintf(stderr, "%s\n", why.c_str());
     for (const PortInfo& port : ports) std::fprintf(stderr, "%s\n", PortListLine(port).c_str());
     return std::nullopt;
@@ -155,11 +155,11 @@ int NamedBoards(const Options& o, std::vector<RunBoard>& boards, std::vector<Por
     std::vector<bool> fresh;
     for (const PortArgument& port : given) {
         fresh.push_back(port.automatic
-                            ? Await(o, deadline, std::string(text::kOneAdapter), [] { return UsbPorts(ListPorts()) == 1; })
+                            ? Await(o, deadline, std::string(Text().kOneAdapter), [] { return UsbPorts(ListPorts()) == 1; })
                             : Await(o, deadline, port.port.Name(), [&] { return DeviceExists(port.port.Device()); }));
     }
     const bool adaptersFresh =
-        o.all && Await(o, deadline, std::string(text::kAnyAdapter), [] { return UsbPorts(ListPorts()) > 0; });
+        o.all && Await(o, deadline, std::string(Text().kAnyAdapter), [] { return UsbPorts(ListPorts()) > 0; });
     ports = ListPorts();
     auto add = [&](const PortName& port, bool isFresh) {
         for (const RunBoard& board : boards) {
@@ -190,7 +190,7 @@ int NamedBoards(const Options& o, std::vector<RunBoard>& boards, std::vector<Por
 }
 
 bool Cancelled() {
-    std::fprintf(stderr, "%s\n", std::string(text::kProgrammingCancelled).c_str());
+    std::fprintf(stderr, "%s\n", std::string(Text().kProgrammingCancelled).c_str());
     return true;
 }
 
@@ -202,7 +202,7 @@ std::filesystem::path PathOf(const std::string& utf8) {
 
 bool MayAsk(const Options& o) {
     if (o.yes || IsTerminal(stdin)) return true;
-    std::fprintf(stderr, "%s\n", std::string(text::kNeedsConfirmation).c_str());
+    std::fprintf(stderr, "%s\n", std::string(Text().kNeedsConfirmation).c_str());
     return false;
 }
 
@@ -252,7 +252,7 @@ int ProgramEach(const Options& o, const ImageCells& image, std::optional<ReportF
     if (!MayAsk(o)) return kUsage;
     if (!o.yes && !Confirmed(ConfirmPrompt()) && Cancelled()) return kUsage;
     if (!OpenReport(o, report)) return kReportFailed;
-    std::fprintf(stderr, "%s\n", std::string(text::kWaitingForAdapters).c_str());
+    std::fprintf(stderr, "%s\n", std::string(Text().kWaitingForAdapters).c_str());
     std::vector<PortInfo> ports = ListPorts();
     std::vector<std::string> present;
     for (const PortInfo& port : ports) {

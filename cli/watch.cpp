@@ -23,7 +23,7 @@ void Say(const Options& o, const std::string& text) {
 int Watch(const Options& o) {
     if (!MayAsk(o)) return kUsage;
     if (!o.yes && !Confirmed(ConfirmPrompt())) {
-        std::fprintf(stderr, "%s\n", std::string(text::kProgrammingCancelled).c_str());
+        std::fprintf(stderr, "%s\n", std::string(Text().kProgrammingCancelled).c_str());
         return kUsage;
     }
     std::optional<ReportFile> report;

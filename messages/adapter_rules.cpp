@@ -24,85 +24,67 @@ namespace {
 // Where a chip's Windows driver comes from.
 std::string WindowsDriverFix(const std::string& vidPid) {
     const SerialChips* chips = ChipsOf(vidPid);
+    const TextTable& t = Text();
     switch (chips != nullptr ? chips->maker : ChipMaker::None) {
-        case ChipMaker::Wch: return "Nainstalujte ovladač CH341SER od výrobce čipu (WCH) a převodník připojte znovu.";
-        case ChipMaker::SiliconLabs: return "Nainstalujte ovladač CP210x VCP od Silicon Labs a převodník připojte znovu.";
-        case ChipMaker::Prolific: return "Nainstalujte ovladač PL2303 od Prolificu a převodník připojte znovu.";
-        case ChipMaker::Ftdi: return "Nainstalujte ovladač FTDI VCP a převodník připojte znovu.";
+        case ChipMaker::Wch: return std::string(t.kFixWch);
+        case ChipMaker::SiliconLabs: return std::string(t.kFixSiliconLabs);
+        case ChipMaker::Prolific: return std::string(t.kFixProlific);
+        case ChipMaker::Ftdi: return std::string(t.kFixFtdi);
         case ChipMaker::None: break;
     }
-    return "Windows 10 a novější mají ovladač usbser: převodník připojte znovu; starší Windows potřebují soubor .inf "
-           "od výrobce desky.";
+    return std::string(t.kFixUsbser);
 }
 
 }  // namespace
 
 AdapterDiagnosis DiagnoseAdapter(const PortInfo& a) {
     const PortInfo::Trouble& t = a.trouble;
+    const TextTable& x = Text();
+    auto said = [](std::string_view reason, std::string_view fix) {
+        return AdapterDiagnosis{std::string(reason), std::string(fix)};
+    };
     const SerialChips* chips = ChipsOf(a.vidPid);
     if (chips != nullptr && chips->maker == ChipMaker::Prolific && t.problem == 10 &&
         (a.description.find("PHASED OUT") != std::string::npos || a.revision == "0300")) {
-        return {"jde o čip PL2303HXA/XA, který současný ovladač Prolific odmítá (kód 10)",
-                "Nainstalujte starší ovladač Prolific (z doby před rokem 2012), který tento čip ještě bere, nebo "
-                "použijte převodník s jiným čipem."};
+        return said(x.kWhyPhasedOut, x.kFixPhasedOut);
     }
-    if (a.vidPid == "0403:0000") {
-        return {"má smazané ID výrobku (napodobenina čipu FTDI, kterou přepsal ovladač FTDI z roku 2014)",
-                "Žádný ovladač ho jako sériový převodník nevezme: použijte jiný převodník."};
-    }
+    if (a.vidPid == "0403:0000") return said(x.kWhyErasedId, x.kFixErasedId);
     switch (t.problem) {
         case 0: break;
-        case 28: return {"nemá ovladač (kód 28)", WindowsDriverFix(a.vidPid)};
-        case 10:
-            return {"ovladač ho nedokázal spustit (kód 10)",
-                    "Odpojte převodník a připojte ho znovu; když to nepomůže, nainstalujte nejnovější ovladač od "
-                    "výrobce čipu."};
-        case 22: return {"je zakázaný (kód 22)", "Povolte ho ve Správci zařízení."};
-        case 43:
-            return {"Windows ho zastavily, protože hlásil chyby (kód 43)",
-                    "Připojte ho do jiné zásuvky USB nebo jiným kabelem."};
-        default:
-            return {"má ve Správci zařízení problém s kódem " + std::to_string(t.problem),
-                    "Podívejte se na něj ve Správci zařízení, Porty COM a LPT."};
+        case 28: return said(x.kWhyNoDriverCode, WindowsDriverFix(a.vidPid));
+        case 10: return said(x.kWhyCannotStart, x.kFixCannotStart);
+        case 22: return said(x.kWhyDisabled, x.kFixDisabled);
+        case 43: return said(x.kWhyStopped, x.kFixStopped);
+        default: return said(Format(x.kWhyProblem, {std::to_string(t.problem)}), x.kFixProblem);
     }
     if (t.boundDriver == "usbfs") {
-        const std::string who = t.holder.empty() ? "jiný program" : "program " + t.holder;
-        if (t.holder.starts_with("brltty")) {
-            return {"převzal ho " + who,
-                    "brltty (program pro Braillův řádek) si bere převodníky CH340: odinstalujte ho příkazem "
-                    "„sudo apt remove brltty“ a převodník připojte znovu."};
-        }
-        return {"převzal ho " + who, "Ukončete ho a převodník připojte znovu."};
+        const std::string who = t.holder.empty() ? std::string(x.kAnotherProgram) : Format(x.kProgramNamed, {t.holder});
+        return said(Format(x.kWhyTakenBy, {who}), t.holder.starts_with("brltty") ? x.kFixBrltty : x.kFixEndIt);
     }
-    const std::string clone =
-        "Odpojte převodník a připojte ho znovu; když to nepomůže, jde nejspíš o napodobeninu čipu, kterou ovladač "
-        "neumí: použijte jiný převodník.";
     // The right driver has it, but made no port: its probe of the chip failed
     // (ch341 logs "failed to receive control message").
     if (!t.boundDriver.empty() && t.boundDriver == t.wantedDriver) {
-        return {"ovladač " + t.boundDriver + " ho odmítl: port nevytvořil", clone};
+        return said(Format(x.kWhyRefusedBy, {t.boundDriver}), x.kFixClone);
     }
     if (!t.boundDriver.empty()) {
-        return {"obsluhuje ho ovladač " + t.boundDriver + (t.wantedDriver.empty() ? "" : ", ne " + t.wantedDriver),
-                "Odpojte převodník a připojte ho znovu."};
+        return said(t.wantedDriver.empty() ? Format(x.kWhyServedBy, {t.boundDriver})
+                                           : Format(x.kWhyServedByNot, {t.boundDriver, t.wantedDriver}),
+                    x.kFixReplug);
     }
     // Loaded, but it did not take the device: its probe refused it
     // (pl2303: "required interrupt-in endpoint missing"), or it was unbound.
-    if (!t.wantedDriver.empty() && t.wantedLoaded) return {"ovladač " + t.wantedDriver + " ho nepřevzal", clone};
-    if (!t.wantedDriver.empty()) {
-        return {"nemá ovladač", "Nahrajte ovladač příkazem „sudo modprobe " + t.wantedDriver +
-                                    "“ a převodník připojte znovu."};
-    }
-    return {"nemá port", "Odpojte převodník a připojte ho znovu."};
+    if (!t.wantedDriver.empty() && t.wantedLoaded) return said(Format(x.kWhyNotTaken, {t.wantedDriver}), x.kFixClone);
+    if (!t.wantedDriver.empty()) return said(x.kWhyNoDriver, Format(x.kFixModprobe, {t.wantedDriver}));
+    return said(x.kWhyNoPort, x.kFixReplug);
 }
 
 std::string AdapterName(const PortInfo& adapter) {
     std::string chip = ChipName(adapter.vidPid);
     if (chip.empty()) chip = adapter.description.empty() ? "USB" : adapter.description;
-    return "Převodník " + chip + " (" + adapter.vidPid + ")";
+    return Format(Text().kAdapterName, {chip, adapter.vidPid});
 }
 
 std::string AdapterWithoutPortMessage(const PortInfo& adapter) {
     const AdapterDiagnosis diagnosis = DiagnoseAdapter(adapter);
-    return AdapterName(adapter) + " je připojen, ale " + diagnosis.reason + ". " + diagnosis.fix;
+    return Format(Text().kAdapterWithoutPort, {AdapterName(adapter), diagnosis.reason, diagnosis.fix});
 }

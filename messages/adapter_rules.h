@@ -8,6 +8,7 @@
 #include <string>
 
 #include "port_list.h"
+#include "texts.h"
 
 struct AdapterDiagnosis {
     std::string reason;  // what follows "je připojen, ale": "nemá ovladač"

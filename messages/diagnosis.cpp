@@ -9,22 +9,23 @@ namespace {
 // "ovladač ftdi_sio, umístění 1-2, …": the facts a port has, those it has.
 std::string Facts(const PortInfo& port) {
     std::string facts;
-    auto add = [&facts](const char* what, const std::string& value) {
+    auto add = [&facts](std::string_view what, const std::string& value) {
         if (value.empty()) return;
         if (!facts.empty()) facts += ", ";
         facts += std::string(what) + " " + value;
     };
-    add("ovladač", port.driver);
-    add("umístění", port.location);
-    add("sériové číslo", port.serial);
-    add("výrobce", port.manufacturer);
-    add("revize", port.revision);
-    add("stálý název", port.stableName);
-    add("kód problému", port.trouble.problem != 0 ? std::to_string(port.trouble.problem) : std::string());
-    add("instalovaný ovladač", port.trouble.driverProvider.empty() && port.trouble.driverVersion.empty()
-                                   ? std::string()
-                                   : port.trouble.driverProvider + " " + port.trouble.driverVersion);
-    add("drží ho", port.trouble.holder);
+    const TextTable& t = Text();
+    add(t.kFactDriver, port.driver);
+    add(t.kFactLocation, port.location);
+    add(t.kFactSerial, port.serial);
+    add(t.kFactMaker, port.manufacturer);
+    add(t.kFactRevision, port.revision);
+    add(t.kFactStableName, port.stableName);
+    add(t.kFactProblem, port.trouble.problem != 0 ? std::to_string(port.trouble.problem) : std::string());
+    add(t.kFactInstalledDriver, port.trouble.driverProvider.empty() && port.trouble.driverVersion.empty()
+                                    ? std::string()
+                                    : port.trouble.driverProvider + " " + port.trouble.driverVersion);
+    add(t.kFactHeldBy, port.trouble.holder);
     return facts;
 }
 
@@ -32,15 +33,17 @@ std::string Facts(const PortInfo& port) {
 
 std::string DiagnosisText(std::string_view version, const std::string& system, const std::vector<PortInfo>& ports,
                           const std::string& lastError) {
-    std::string text = std::string(text::kWindowTitle) + " " + std::string(version) + "\nSystém: " + system + "\n\n";
-    text += "COM1 až COM5:\n";
+    const TextTable& t = Text();
+    std::string text = std::string(t.kWindowTitle) + " " + std::string(version) + "\n" +
+                       Format(t.kDiagnosisSystem, {system}) + "\n\n";
+    text += std::string(t.kDiagnosisComPorts) + "\n";
     for (const ComPort& slot : ComPorts(ports)) {
         text += "  " + slot.port.Name() + ": " + ComItemTooltip(slot.device, slot.listed, slot.exists) +
                 (slot.device != DefaultComDevice(slot.port.Number()) ? " (" + slot.port.Variable() + "=" + slot.device + ")"
                                                                      : "") +
                 "\n";
     }
-    text += "\nSériové porty:\n";
+    text += "\n" + std::string(t.kDiagnosisPorts) + "\n";
     std::string withoutPort;
     for (const PortInfo& port : ports) {
         if (!port.HasPort()) {
@@ -50,8 +53,9 @@ std::string DiagnosisText(std::string_view version, const std::string& system, c
         text += "  " + PortLabel(port) + "\n";
         if (const std::string facts = Facts(port); !facts.empty()) text += "    " + facts + "\n";
     }
-    if (ports.empty() || !ports.front().HasPort()) text += "  žádné\n";
-    if (!withoutPort.empty()) text += "\nPřevodníky bez portu:\n" + withoutPort;
-    text += "\nPoslední chyba:\n" + (lastError.empty() ? std::string("žádná") : lastError) + "\n";
+    if (ports.empty() || !ports.front().HasPort()) text += "  " + std::string(t.kNoneOfThem) + "\n";
+    if (!withoutPort.empty()) text += "\n" + std::string(t.kDiagnosisWithoutPort) + "\n" + withoutPort;
+    text += "\n" + std::string(t.kDiagnosisLastError) + "\n" +
+            (lastError.empty() ? std::string(t.kNoneAtAll) : lastError) + "\n";
     return text;
 }

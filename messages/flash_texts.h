@@ -1,4 +1,5 @@
-// The Czech texts of ktq51-flash, the command-line programmer.
+// The texts of ktq51-flash, the command-line programmer, built from the
+// tables of texts.h; its fixed texts are there.
 #pragma once
 
 #include <cstddef>
@@ -8,72 +9,8 @@
 
 #include "hex_reader.h"
 #include "port_list.h"
+#include "texts.h"
 
-namespace text {
-
-inline constexpr std::string_view kFlashUsage =
-    "Použití:\n"
-    "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] [--report F] [--wait S] [--watch] SOUBOR.hex\n"
-    "  ktq51-flash --all [--yes] [--timeout S] [--report F] [--wait S] [--watch] SOUBOR.hex\n"
-    "  ktq51-flash --each [N] [--yes] [--timeout S] [--report F] SOUBOR.hex\n"
-    "  ktq51-flash [--port COMn|ZAŘÍZENÍ]... [--yes] [--timeout S] --erase\n"
-    "  ktq51-flash --check SOUBOR.hex\n"
-    "  ktq51-flash --stream-out VÝSTUP.bin SOUBOR.hex\n"
-    "\n"
-    "Pošle paměťové okno 0x3000–0x3FFF souboru Intel HEX do desky KTQ-51 po sériové\n"
-    "lince (19200 Bd, 8 datových bitů, bez parity, 1 stop bit), stejně jako okno\n"
-    "programátoru.\n"
-    "\n"
-    "  --port COMn       COM1 až COM5 jako v okně programátoru (i s proměnnou KTQ51_COMn)\n"
-    "  --port ZAŘÍZENÍ   jiné zařízení: /dev/ttyUSB0 na Linuxu, COM7 ve Windows\n"
-    "                    (bez volby --port se použije COM1)\n"
-    "  --port auto       jediný připojený převodník USB\n"
-    "                    (více voleb --port: ty desky se programují najednou)\n"
-    "  --all             všechny připojené převodníky USB najednou\n"
-    "  --each [N]        čekat na převodníky a každý nově připojený naprogramovat,\n"
-    "                    po N deskách skončit (bez N až po Ctrl+C)\n"
-    "  --watch           nahrát soubor hned a pak znovu po každé jeho změně (po každém\n"
-    "                    překladu), dokud Ctrl+C; zeptá se jen jednou\n"
-    "  --wait S          počkat až S sekund, než se porty (i --port auto, --all) objeví\n"
-    "  --report F        připsat do souboru F řádek CSV za každou desku, jak skončí\n"
-    "  --list            vypsat sériové porty počítače: název, popis, VID:PID,\n"
-    "                    sériové číslo, stálý název, umístění; nic se neotevře\n"
-    "  --list --verbose  celá diagnostika ke zkopírování: verze, systém, porty,\n"
-    "                    převodníky bez portu a proč\n"
-    "  --yes             neptat se před odesláním\n"
-    "  --timeout S       nejdelší doba přenosu v sekundách, nejméně 9, např. 20 nebo 12,5\n"
-    "                    (jinak 163,85 s)\n"
-    "  --erase           poslat prázdné okno (4096 × FF): vymaže program v desce\n"
-    "  --check           jen přečíst soubor a vypsat, co obsahuje; port se neotevře\n"
-    "  --stream-out F    zapsat 16384 bajtů, které by se poslaly, do souboru F\n"
-    "  --help            tato nápověda\n"
-    "  --version         verze\n"
-    "\n"
-    "Soubor, který do okna 0x3000–0x3FFF nic nedává, se neposílá.\n"
-    "\n"
-    "Návratový kód: 0 hotovo, 1 soubor odmítnut, 2 port nelze otevřít ani nastavit,\n"
-    "3 přenos selhal, 4 chybné použití nebo odeslání nepotvrzeno, 5 protokol nelze zapsat.\n"
-    "U více desek 0, když se povedly všechny, 3, když některý přenos selhal, jinak 2.\n"
-    "Ctrl+C program (i --watch) ukončí jako každé přerušení.\n";
-
-inline constexpr std::string_view kNeedsConfirmation =
-    "Odeslání musí potvrdit člověk u terminálu, nebo volba --yes. Nic nebylo odesláno.";
-inline constexpr std::string_view kMissingFile = "chybí soubor HEX";
-inline constexpr std::string_view kOneFileOnly = "zadejte jen jeden soubor HEX";
-inline constexpr std::string_view kCheckAndStreamOut = "--check a --stream-out nejdou spolu";
-inline constexpr std::string_view kOneAdapter = "jediný převodník USB";
-inline constexpr std::string_view kAnyAdapter = "převodník USB";
-inline constexpr std::string_view kNoAdapter = "Žádný převodník USB není připojen.";
-inline constexpr std::string_view kSeveralAdapters =
-    "Připojeno je více převodníků USB: vyberte jeden volbou --port.";
-inline constexpr std::string_view kEachAlone =
-    "--each hledá převodníky samo: --port, --all, --wait ani --watch k ní nepatří";
-inline constexpr std::string_view kWatchNeedsFile = "--watch sleduje soubor HEX: --erase k ní nepatří";
-inline constexpr std::string_view kWaitingForAdapters =
-    "Čekám na převodníky USB: každý nově připojený naprogramuji (Ctrl+C skončí).";
-inline constexpr std::string_view kEraseAlone = "--erase posílá prázdné okno: soubor, --check ani --stream-out k ní nepatří";
-
-}  // namespace text
 
 // Usage errors: "u volby --port chybí hodnota", and so on.
 std::string MissingValue(std::string_view option);

@@ -7,7 +7,7 @@
 namespace {
 
 std::string Damaged(const std::string& what) {
-    return what + '\n' + std::string(kFileDamaged);
+    return what + '\n' + std::string(Text().kFileDamaged);
 }
 
 std::string TypeName(int type) {
@@ -17,10 +17,10 @@ std::string TypeName(int type) {
 // Why a port could not be opened or set up, as the user is told.
 std::string OpenReason(const OpenStatus& r) {
     if (!r.setting.empty()) {
-        return "nastavení linky se neujalo (" + (r.setting == "speed" ? std::string("rychlost") : r.setting) + ")";
+        return Format(Text().kSettingNotTaken, {r.setting == "speed" ? Text().kSettingSpeed : r.setting});
     }
-    if (r.cause == PortCause::InUse) return "port používá jiný program";
-    if (r.cause == PortCause::Probed) return "port může právě zkoušet " + r.holder;
+    if (r.cause == PortCause::InUse) return std::string(Text().kReasonInUse);
+    if (r.cause == PortCause::Probed) return Format(Text().kReasonProbed, {r.holder});
     return r.reason;
 }
 
@@ -33,16 +33,14 @@ std::string HexAddress(std::uint32_t address) {
 }
 
 std::string Bytes(long long count) {
-    const long long n = count < 0 ? -count : count;
-    const char* word = n == 1 ? "bajt" : (n >= 2 && n <= 4) ? "bajty" : "bajtů";
-    return std::to_string(count) + ' ' + word;
+    return Plural(count, Text().kBytes1, Text().kBytes2, Text().kBytes5);
 }
 
 std::string DescribeChar(char c) {
     const auto code = static_cast<unsigned char>(c);
-    if (code > 0x20 && code < 0x7F) return std::string("„") + c + "“";
+    if (code > 0x20 && code < 0x7F) return Format(Text().kCharQuoted, {std::string(1, c)});
     static const char* const kHex = "0123456789ABCDEF";
-    return std::string("s kódem 0x") + kHex[code >> 4] + kHex[code & 0xF];
+    return Format(Text().kCharCode, {std::string{kHex[code >> 4], kHex[code & 0xF]}});
 }
 
 std::string HexLoadMessage(const HexResult& r, const std::string& path) {
@@ -51,54 +49,48 @@ std::string HexLoadMessage(const HexResult& r, const std::string& path) {
         case HexStatus::Ok:
             return {};
         case HexStatus::OpenFailed:
-            return "Soubor " + path + " nelze otevřít:\n" + r.reason;
+            return Format(Text().kCannotOpenFile, {path, r.reason});
         case HexStatus::NotARegularFile:
-            return "Soubor " + path + " nelze otevřít:\nnení to běžný soubor";
+            return Format(Text().kCannotOpenFile, {path, Text().kNotARegularFile});
         case HexStatus::TooLarge:
-            return "Soubor " + path + " nelze otevřít:\nsoubor je větší než 64 MiB, a tak to není soubor HEX pro tuto desku";
+            return Format(Text().kCannotOpenFile, {path, Text().kFileTooLarge});
         case HexStatus::ReadFailed:
-            return "Soubor " + path + " nelze přečíst:\n" + r.reason;
+            return Format(Text().kCannotReadFile, {path, r.reason});
         case HexStatus::Checksum:
-            return Damaged("Neplatný součet načítaných dat");
+            return Damaged(std::string(Text().kChecksum));
         case HexStatus::BadCharacter:
-            return Damaged("Neplatný znak " + DescribeChar(r.character) + " v záznamu na řádku " + line);
+            return Damaged(Format(Text().kBadCharacter, {DescribeChar(r.character), line}));
         case HexStatus::LineEndInRecord:
-            return Damaged("Záznam na řádku " + line + " je neúplný");
+            return Damaged(Format(Text().kLineEndInRecord, {line}));
         case HexStatus::UnexpectedEnd:
-            return Damaged("Neočekávaný konec souboru na řádku " + line);
+            return Damaged(Format(Text().kUnexpectedEnd, {line}));
         case HexStatus::NoRecordStart:
-            return Damaged("Na řádku " + line + " je znak " + DescribeChar(r.character) +
-                           " místo začátku záznamu „:“");
+            return Damaged(Format(Text().kNoRecordStart, {line, DescribeChar(r.character)}));
         case HexStatus::TrailingText:
-            return Damaged("Za kontrolním součtem na řádku " + line + " je navíc znak " +
-                           DescribeChar(r.character));
+            return Damaged(Format(Text().kTrailingText, {line, DescribeChar(r.character)}));
         case HexStatus::UnknownType:
-            return Damaged("Neznámý typ záznamu " + TypeName(r.recordType) + " na řádku " + line);
+            return Damaged(Format(Text().kUnknownType, {TypeName(r.recordType), line}));
         case HexStatus::BadLength:
-            return Damaged("Záznam typu " + TypeName(r.recordType) + " na řádku " + line + " má chybnou délku (" +
-                           Bytes(r.length) + ")");
+            return Damaged(Format(Text().kBadLength, {TypeName(r.recordType), line, Bytes(r.length)}));
         case HexStatus::OutOfRange:
-            return Damaged("Data na řádku " + line + " patří na adresu " + HexAddress(r.address) +
-                           ", mimo paměť 0x0000–0x3FFF");
+            return Damaged(Format(Text().kOutOfRange, {line, HexAddress(r.address)}));
     }
-    return Damaged("Neznámá chyba na řádku " + line);
+    return Damaged(Format(Text().kUnknownError, {line}));
 }
 
 std::string ConversionMessage(const ConversionError& error) {
-    if (error.kind() == ConversionError::Kind::TooLarge) return "Číslo „" + error.text() + "“ je příliš velké";
-    return "Znak " + DescribeChar(error.Offending()) + " není číslice soustavy o základu " +
-           std::to_string(error.base());
+    if (error.kind() == ConversionError::Kind::TooLarge) return Format(Text().kNumberTooLarge, {error.text()});
+    return Format(Text().kNotADigit, {DescribeChar(error.Offending()), std::to_string(error.base())});
 }
 
 std::string PortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports) {
     switch (cause) {
         case PortCause::Gone:
-            return "Zařízení zmizelo: zkontrolujte kabel a připojte převodník znovu.";
+            return std::string(Text().kAdviceGone);
         case PortCause::Refused:
-            return "Ovladač převodníku port odmítl otevřít: odpojte převodník a připojte ho znovu; když to nepomůže, "
-                   "jde nejspíš o napodobeninu čipu, kterou ovladač neumí, a pomůže jen jiný převodník.";
+            return std::string(Text().kAdviceRefused);
         case PortCause::TimedOut:
-            return "Linka data nepřijímá: zkontrolujte, že je deska zapnutá a připojená.";
+            return std::string(Text().kAdviceTimedOut);
         case PortCause::InUse:
         case PortCause::Probed:
         case PortCause::NoDevice:
@@ -114,8 +106,8 @@ std::string PortAdvice(PortCause cause, const PortName& port, const std::vector<
 
 std::string ProgressText(std::size_t done, std::size_t total) {
     const std::size_t toGo = done < total ? total - done : 0;
-    return "Odesláno " + std::to_string(done) + " z " + Bytes(static_cast<long long>(total)) + ", zbývá asi " +
-           std::to_string(LineSeconds(toGo)) + " s";
+    return Format(Text().kProgress, {std::to_string(done), Bytes(static_cast<long long>(total)),
+                                     std::to_string(LineSeconds(toGo))});
 }
 
 std::string Brief(const std::string& message) {
@@ -125,40 +117,39 @@ std::string Brief(const std::string& message) {
 }
 
 std::string ConfirmBoards(std::size_t boards) {
-    const char* word = boards == 1 ? "desku" : boards >= 2 && boards <= 4 ? "desky" : "desek";
-    return "Opravdu chcete přeprogramovat " + std::to_string(boards) + " " + word + " KTQ - 51?";
+    return Plural(static_cast<long long>(boards), Text().kConfirmBoards1, Text().kConfirmBoards2,
+                  Text().kConfirmBoards5);
 }
 
 std::string BoardsDone(std::size_t done, std::size_t boards) {
-    return "Naprogramováno " + std::to_string(done) + " z " + std::to_string(boards) + (boards == 1 ? " desky" : " desek");
+    return Format(boards == 1 ? Text().kBoardsDone1 : Text().kBoardsDone5, {std::to_string(done), std::to_string(boards)});
 }
 
 std::string AboutText(std::string_view version) {
-    return std::string(text::kWindowTitle) + "\nVerze " + std::string(version);
+    return Format(Text().kAbout, {Text().kWindowTitle, version});
 }
 
 std::string PortOpenMessage(const OpenStatus& r, const PortName& port, const std::vector<PortInfo>& ports) {
     const std::string device = r.device.empty() ? port.Name() : r.device;
-    std::string message = r.failure == PortFailure::LineError ? "Chyba linky\n" : "COM nelze otevřít\n";
-    message += device + ": " + OpenReason(r);
+    std::string message(r.failure == PortFailure::LineError ? Text().kLineError : Text().kComCannotOpen);
+    message += '\n' + device + ": " + OpenReason(r);
     const std::string advice = r.holder.empty() || r.cause == PortCause::Probed
                                    ? PortAdvice(r.cause, port, ports)
-                                   : "Port " + device + " má otevřený program " + r.holder +
-                                         ": ukončete ho a zkuste to znovu.";
+                                   : Format(Text().kHeldBy, {device, r.holder});
     if (!advice.empty()) message += '\n' + advice;
     return message;
 }
 
 std::string TransferFailedMessage(const WriteResult& r, std::size_t total, const PortName& port) {
     // "Odesláno n z 16384 bajtů": the plural goes with the total.
-    const std::string why = r.cause == PortCause::TimedOut ? "vypršel časový limit" : r.reason;
-    std::string message = "Chyba pri odesílání\nOdesláno " + std::to_string(r.written) + " z " +
-                          Bytes(static_cast<long long>(total)) + ": " + why + '\n';
+    const std::string why = r.cause == PortCause::TimedOut ? std::string(Text().kTimedOut) : r.reason;
+    std::string message =
+        Format(Text().kSendFailed, {std::to_string(r.written), Bytes(static_cast<long long>(total)), why});
     // A port that took nothing gave the board nothing: no reset is needed.
-    if (r.taken > 0) message += "Deska mohla přijmout jen část programu: před dalším pokusem ji resetujte. ";
-    message += PortAdvice(r.cause, port, {});  // a write's causes name no other port
-    while (!message.empty() && (message.back() == ' ' || message.back() == '\n')) message.pop_back();
-    return message;
+    std::string advice(r.taken > 0 ? Text().kResetBoard : std::string_view());
+    const std::string remedy = PortAdvice(r.cause, port, {});  // a write's causes name no other port
+    if (!remedy.empty()) advice += (advice.empty() ? "" : " ") + remedy;
+    return advice.empty() ? message : message + '\n' + advice;
 }
 
 namespace {
@@ -166,7 +157,7 @@ namespace {
 // Which port of an adapter with several: "Enhanced COM Port", "rozhraní 2".
 std::string InterfaceText(const PortInfo& port) {
     if (!port.interfaceName.empty()) return port.interfaceName;
-    return port.interfaceNumber >= 0 ? "rozhraní " + std::to_string(port.interfaceNumber) : std::string();
+    return port.interfaceNumber >= 0 ? Format(Text().kInterface, {std::to_string(port.interfaceNumber)}) : std::string();
 }
 
 std::string WithInterface(std::string what, const PortInfo& port) {
@@ -183,7 +174,7 @@ std::string PortDescription(const PortInfo& port) {
 
 std::string PortLabel(const PortInfo& port) {
     std::string what = port.description;
-    if (what.empty()) what = port.usb ? "převodník USB" : port.builtIn ? "vestavěný sériový port" : "sériový port";
+    if (what.empty()) what = port.usb ? Text().kUsbAdapter : port.builtIn ? Text().kBuiltInPort : Text().kSerialPort;
     what = WithInterface(what, port);
     if (!port.vidPid.empty()) what += " (" + port.vidPid + ")";
     return port.name + " – " + what;
@@ -195,21 +186,21 @@ std::string PortLabel(const PortConnection& connection) {
 
 std::string ComItemTooltip(const std::string& device, const PortInfo* listed, bool exists) {
     if (listed != nullptr) return PortLabel(*listed);
-    return exists ? device : device + ": nic není připojeno";
+    return exists ? device : Format(Text().kNothingConnected, {device});
 }
 
 std::string UseAdapterInstead(const PortInfo& adapter) {
-    return "Použít místo něj " + PortLabel(adapter) + "?";
+    return Format(Text().kUseAdapterInstead, {PortLabel(adapter)});
 }
 
 std::string RecentFileGone(const std::string& file) {
-    return "Soubor " + file + " už neexistuje: z nedávných souborů jsem ho vyřadil.";
+    return Format(Text().kRecentFileGone, {file});
 }
 
 std::string CannotWriteReport(const std::string& file, const std::string& reason) {
-    return "Protokol " + file + " nelze zapsat: " + reason;
+    return Format(Text().kCannotWriteReport, {file, reason});
 }
 
 std::string ProgressPortText(const std::string& port) {
-    return "Port: " + port;
+    return Format(Text().kProgressPort, {port});
 }

@@ -1,5 +1,6 @@
-// The Czech texts of the results that image/ and serial/ return, shared by
-// the window and the command line. No Qt: plain UTF-8 strings.
+// The texts of the results that image/ and serial/ return, in the language in
+// use (texts.h), shared by the window, the command line and the page. No Qt:
+// plain UTF-8 strings.
 #pragma once
 
 #include <cstddef>
@@ -14,9 +15,6 @@
 #include "port_list.h"
 #include "radix.h"
 #include "texts.h"
-
-// The second line of every message about a file whose content is at fault.
-inline constexpr std::string_view kFileDamaged = "Soubor je poškozen";
 
 // The message for a failed load of `path` (as the user should see it).
 std::string HexLoadMessage(const HexResult& result, const std::string& path);

@@ -21,7 +21,7 @@ std::string Listed(const std::vector<PortInfo>& ports) {
         if (!list.empty()) list += ", ";
         list += port.stableName.empty() ? port.name : port.stableName;
     }
-    return "Sériová zařízení tohoto počítače: " + (list.empty() ? std::string("žádné") : list) + "." + withoutPort;
+    return Format(Text().kDevicesListed, {list.empty() ? Text().kNoneOfThem : list}) + withoutPort;
 }
 
 std::string UserName() {
@@ -34,35 +34,32 @@ std::string UserName() {
 std::string PlatformPortAdvice(PortCause cause, const PortName& port, const std::vector<PortInfo>& ports) {
     switch (cause) {
         case PortCause::NoPermission:
-            return "Sériové porty smí otevřít skupina dialout: přidejte se do ní příkazem „sudo usermod -aG "
-                   "dialout " +
-                   UserName() + "“ a přihlaste se znovu.";
+            return Format(Text().kAdviceDialout, {UserName()});
         case PortCause::NoHardware:
-            return "Za tímto portem není žádný obvod: počítač ho jen uvádí. " + Listed(ports);
+            return Format(Text().kAdviceNoHardware, {Listed(ports)});
         case PortCause::NoDevice: {
             // A device named directly is chosen by its name, not by a variable.
             if (!port.IsMenuPort()) return Listed(ports);
             const std::string variable = port.Variable();
             if (ports.empty() || !ports.front().usb || !ports.front().HasPort()) {
-                return Listed(ports) + " Připojte převodník a vyberte ho proměnnou " + variable + ".";
+                return Listed(ports) + " " + Format(Text().kConnectAndChoose, {variable});
             }
             const PortInfo& adapter = ports.front();
-            return Listed(ports) + " Port vyberete proměnnou " + variable + ", např. " + variable + "=" +
-                   (adapter.stableName.empty() ? adapter.name : adapter.stableName) + ".";
+            return Listed(ports) + " " +
+                   Format(Text().kChooseByVariable,
+                          {variable, adapter.stableName.empty() ? adapter.name : adapter.stableName});
         }
         case PortCause::InUse:
-            return "Port drží jiný program (terminál, druhá kopie programátoru): ukončete ho a zkuste to znovu.";
+            return std::string(Text().kAdviceInUse);
         case PortCause::Probed: {
             // The rule that has ModemManager leave this board alone, by its USB IDs.
             const PortInfo* listed = FindPort(ports, port.Device());
             const std::string vidPid = listed != nullptr && listed->vidPid.size() == 9 ? listed->vidPid : "xxxx:xxxx";
-            return "ModemManager zkouší každé nově připojené zařízení cdc_acm příkazy AT, které by se přimíchaly do "
-                   "programu desky, a tak deska nic nedostala. Aby ji nechal být, zapište pravidlo udev příkazem "
-                   "„echo 'ATTRS{idVendor}==\"" +
-                   vidPid.substr(0, 4) + "\", ATTRS{idProduct}==\"" + vidPid.substr(5) +
-                   "\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"' | sudo tee /etc/udev/rules.d/99-ktq51.rules && sudo udevadm "
-                   "control --reload“ a desku připojte znovu; nebo ModemManager vypněte příkazem „sudo systemctl "
-                   "disable --now ModemManager“.";
+            const std::string rule = "echo 'ATTRS{idVendor}==\"" + vidPid.substr(0, 4) + "\", ATTRS{idProduct}==\"" +
+                                     vidPid.substr(5) +
+                                     "\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"' | sudo tee /etc/udev/rules.d/99-ktq51.rules "
+                                     "&& sudo udevadm control --reload";
+            return Format(Text().kAdviceProbed, {rule, "sudo systemctl disable --now ModemManager"});
         }
         default:
             break;

@@ -16,22 +16,17 @@ std::string PlatformPortAdvice(PortCause cause, const PortName& port, const std:
                 if (!found.empty()) found += ", ";
                 found += PortLabel(info);
             }
-            const std::string listed = "Porty COM tohoto počítače: " +
-                                       (found.empty() ? std::string("žádné") : found) +
-                                       " (číslo převodníku najdete i ve Správci zařízení, Porty COM a LPT). " +
-                                       withoutPort;
+            const std::string listed =
+                Format(Text().kComPortsListed, {found.empty() ? Text().kNoneOfThem : found}) + " " + withoutPort;
             // A device named directly is chosen by its name, not by a variable.
-            if (!port.IsMenuPort()) return listed + "Vyberte jeden z nich.";
+            if (!port.IsMenuPort()) return listed + std::string(Text().kChooseOne);
             const std::string variable = port.Variable();
-            return listed + "Vyberete ho proměnnou " + variable + ", např. „set " + variable +
-                   "=COM7“, nebo v nabídce Nastavení.";
+            return listed + Format(Text().kChooseByVariableWindows, {variable});
         }
         case PortCause::InUse:
             // Which program holds it, Windows does not tell without
             // administrator rights.
-            return "Port " + port.Name() + " má otevřený jiný program (terminál, druhá kopie programátoru, "
-                   "sériový monitor): ukončete ho a zkuste to znovu. Který program to je, Windows bez práv správce "
-                   "neřeknou.";
+            return Format(Text().kAdviceInUseWindows, {port.Name()});
         default:
             break;
     }

@@ -110,7 +110,7 @@ std::optional<ReportFile> ReportFile::Open(const std::filesystem::path& path, co
             return std::nullopt;
         }
     } else if (file.Head(header.size()) != header) {
-        error = CannotWriteReport(shown, std::string(text::kOtherReport));
+        error = CannotWriteReport(shown, std::string(Text().kOtherReport));
         return std::nullopt;
     }
     return ReportFile(std::move(file), shown);

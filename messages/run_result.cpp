@@ -5,7 +5,7 @@
 std::string BoardMessage(const BoardResult& result, const PortName& port, const std::vector<PortInfo>& ports) {
     if (!result.opened.ok()) return PortOpenMessage(result.opened, port, ports);
     if (!result.written.ok()) return TransferFailedMessage(result.written, kStreamBytes, port);
-    return std::string(text::kProgrammingDone);
+    return std::string(Text().kProgrammingDone);
 }
 
 RunResult SummariseRun(const std::vector<BoardOutcome>& outcomes, const RunFacts& facts,

@@ -1,11 +1,15 @@
-// The Czech texts the window and the command line show for results.
+// The texts the window and the command line show for results, and the
+// tables of both languages they come from.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <string>
 #include <utility>
 
 #include "adapter_rules.h"
 #include "messages.h"
+#include "texts.h"
 
 namespace {
 
@@ -168,6 +172,57 @@ TEST(Messages, AdaptersWithoutAPortAreExplainedByTheirProblemCode) {
     ch340.vidPid = "1a86:7523";
     ch340.trouble.problem = 28;
     EXPECT_TRUE(AdapterWithoutPortMessage(ch340).starts_with("Převodník CH340 (1a86:7523) je připojen, ale nemá ovladač"));
+}
+
+// Both tables have every key; a key's two forms take the same placeholders
+// and begin and end alike (a caption's blank, a line's break); English has
+// nothing Czech left but the names of the languages themselves.
+TEST(Texts, EveryKeyHasBothFormsWithTheSamePlaceholders) {
+    const std::regex placeholder(R"(\{[1-9]\})");
+    // Alternatives, not a bracket: the letters are several bytes each.
+    const std::regex czech("á|č|ď|é|ě|í|ň|ó|ř|š|ť|ú|ů|ý|ž|Á|Č|Ď|É|Ě|Í|Ň|Ó|Ř|Š|Ť|Ú|Ů|Ý|Ž|„");
+    auto placeholders = [&](std::string_view text) {
+        std::multiset<std::string> found;
+        for (auto i = std::cregex_iterator(text.data(), text.data() + text.size(), placeholder);
+             i != std::cregex_iterator(); ++i) {
+            found.insert(i->str());
+        }
+        return std::set<std::string>(found.begin(), found.end());
+    };
+    auto ends = [](std::string_view text) {
+        return std::pair{text.empty() ? ' ' : text.front(), text.empty() ? ' ' : text.back()};
+    };
+    auto check = [&](const char* key, std::string_view cs, std::string_view en) {
+        SCOPED_TRACE(key);
+        ASSERT_FALSE(cs.empty());
+        ASSERT_FALSE(en.empty());
+        EXPECT_EQ(placeholders(cs), placeholders(en));
+        EXPECT_EQ(ends(cs).first == ' ' || ends(cs).first == '\n', ends(en).first == ' ' || ends(en).first == '\n');
+        EXPECT_EQ(ends(cs).second == ' ' || ends(cs).second == '\n', ends(en).second == ' ' || ends(en).second == '\n');
+        const bool namesALanguage = std::string_view(key) == "kMenuJazyk" || std::string_view(key) == "kLanguageCzech";
+        EXPECT_TRUE(namesALanguage || !std::regex_search(en.begin(), en.end(), czech)) << en;
+    };
+#define KTQ51_CHECK_KEY(key) check(#key, kCzechTexts.key, kEnglishTexts.key);
+    KTQ51_TEXT_KEYS(KTQ51_CHECK_KEY)
+#undef KTQ51_CHECK_KEY
+
+    // A message built from them follows the language chosen, also on another
+    // thread, and a thread may hold to Czech for a report.
+    HexResult r;
+    r.line = 3;
+    r.status = HexStatus::NoRecordStart;
+    r.character = 'x';
+    SetLanguage(Language::English);
+    EXPECT_EQ(HexLoadMessage(r, "a.hex"), "Line 3 has the character “x” where a record should start with “:”\n"
+                                          "The file is damaged");
+    EXPECT_EQ(ConfirmBoards(1), "Do you really want to reprogram 1 KTQ - 51 board?");
+    {
+        const InLanguage czech(Language::Czech);
+        EXPECT_EQ(Bytes(3), "3 bajty");
+    }
+    EXPECT_EQ(Bytes(3), "3 bytes");
+    SetLanguage(Language::Czech);
+    EXPECT_EQ(Bytes(1), "1 bajt");
 }
 
 }  // namespace

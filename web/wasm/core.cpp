@@ -19,7 +19,6 @@
 #include "port_list.h"
 #include "texts.h"
 #include "transfer.h"
-#include "web_texts.h"
 
 #define KTQ_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -64,22 +63,22 @@ std::string_view TextNamed(std::string_view name) {
     static constexpr struct {
         std::string_view name, text;
     } kTexts[] = {
-        {"window-title", text::kWindowTitle},         {"page-title", text::kWebTitle},
-        {"open", text::kMenuOtevrit},                 {"program", text::kMenuProgramuj},
-        {"program-all", text::kMenuProgramujVse},     {"choose-adapter", text::kWebChooseAdapter},
-        {"grid", text::kGridHint},                    {"yes", text::kButtonYes},
-        {"no", text::kButtonNo},                      {"ok", text::kButtonOk},
-        {"programming", text::kProgramming},          {"confirm", text::kConfirmProgramming},
-        {"cancelled", text::kProgrammingCancelled},   {"done", text::kProgrammingDone},
-        {"no-adapter", text::kWebNoAdapter},          {"adapter", text::kWebAdapter},
-        {"adapters", text::kWebAdapters},             {"drop-hint", text::kWebDropHint},
-        {"unplugged", text::kWebAdapterUnplugged},    {"back", text::kWebAdapterBack},
-        {"no-web-serial", text::kWebNoWebSerial},     {"insecure", text::kWebInsecure},
-        {"offline", text::kWebOffline},               {"drop-one-file", text::kWebDropOneFile},
-        {"serial-port", text::kWebSerialPort},        {"adapter-number", text::kWebAdapterNumber},
-        {"chooser-refused", text::kWebChooserRefused},
-        {"column-port", text::kColumnPort},           {"column-progress", text::kColumnProgress},
-        {"column-result", text::kColumnResult},       {"class-set-title", text::kClassSetTitle},
+        {"window-title", Text().kWindowTitle},         {"page-title", Text().kWebTitle},
+        {"open", Text().kMenuOtevrit},                 {"program", Text().kMenuProgramuj},
+        {"program-all", Text().kMenuProgramujVse},     {"choose-adapter", Text().kWebChooseAdapter},
+        {"grid", Text().kGridHint},                    {"yes", Text().kButtonYes},
+        {"no", Text().kButtonNo},                      {"ok", Text().kButtonOk},
+        {"programming", Text().kProgramming},          {"confirm", Text().kConfirmProgramming},
+        {"cancelled", Text().kProgrammingCancelled},   {"done", Text().kProgrammingDone},
+        {"no-adapter", Text().kWebNoAdapter},          {"adapter", Text().kWebAdapter},
+        {"adapters", Text().kWebAdapters},             {"drop-hint", Text().kWebDropHint},
+        {"unplugged", Text().kWebAdapterUnplugged},    {"back", Text().kWebAdapterBack},
+        {"no-web-serial", Text().kWebNoWebSerial},     {"insecure", Text().kWebInsecure},
+        {"offline", Text().kWebOffline},               {"drop-one-file", Text().kWebDropOneFile},
+        {"serial-port", Text().kWebSerialPort},        {"adapter-number", Text().kWebAdapterNumber},
+        {"chooser-refused", Text().kWebChooserRefused},
+        {"column-port", Text().kColumnPort},           {"column-progress", Text().kColumnProgress},
+        {"column-result", Text().kColumnResult},       {"class-set-title", Text().kClassSetTitle},
     };
     for (const auto& entry : kTexts) {
         if (entry.name == name) return entry.text;
@@ -181,7 +180,7 @@ KTQ_EXPORT(ktq_open_failed) const char* ktq_open_failed(const char* cause, const
     status.reason = reason;
     std::string message = PortOpenMessage(status, PortName::Device(device), {});
     // A port this page itself still holds: no other program to end.
-    if (std::string_view(cause) == "held-here") message += "\n" + std::string(text::kWebPortHeldHere);
+    if (std::string_view(cause) == "held-here") message += "\n" + std::string(Text().kWebPortHeldHere);
     return Give(std::move(message));
 }
 
