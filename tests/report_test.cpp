@@ -155,7 +155,7 @@ TEST(Report, FileGetsItsHeaderOnceAndRefusesAnotherReport) {
     std::fputs("time,port,location,vid_pid,serial,file,sha256,bytes_sent,seconds,result,message\r\n", other);
     std::fclose(other);
     EXPECT_FALSE(ReportFile::Open(file, "protokol.csv", error));
-    EXPECT_EQ(error, "Protokol protokol.csv nelze zapsat: " + std::string(text::kOtherReport));
+    EXPECT_EQ(error, "Protokol protokol.csv nelze zapsat: " + std::string(Text().kOtherReport));
     fs::remove(file);
 }
 

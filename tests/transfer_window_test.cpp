@@ -418,7 +418,7 @@ TEST_F(ProgramTest, ClassSetProgramsEveryBoardAtOnceAndRetriesOnlyTheFailedOne) 
     form.Programujvechnydesky1->trigger();
     ASSERT_EQ(toolkit.boxes.size(), 2u);
     EXPECT_EQ(toolkit.boxes[0].text, "Opravdu chcete přeprogramovat 3 desky KTQ - 51?");
-    EXPECT_EQ(toolkit.boxes[1].text, "Opravdu chcete přeprogramovat 1 desku KTQ - 51?\n" + Q(text::kRetrySameBuild));
+    EXPECT_EQ(toolkit.boxes[1].text, "Opravdu chcete přeprogramovat 1 desku KTQ - 51?\n" + Q(Text().kRetrySameBuild));
 
     std::istringstream rows(ReadWholeFile(report));
     std::vector<std::string> lines;
