@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,33 +61,43 @@ PortCause CauseNamed(std::string_view name) {
 
 // A fixed text by the page's name for it; empty for a name it does not know.
 std::string_view TextNamed(std::string_view name) {
+    // Keys, not texts: the language can change while the page is open.
     static constexpr struct {
-        std::string_view name, text;
+        std::string_view name;
+        std::string_view TextTable::*text;
     } kTexts[] = {
-        {"window-title", Text().kWindowTitle},         {"page-title", Text().kWebTitle},
-        {"open", Text().kMenuOtevrit},                 {"program", Text().kMenuProgramuj},
-        {"program-all", Text().kMenuProgramujVse},     {"choose-adapter", Text().kWebChooseAdapter},
-        {"grid", Text().kGridHint},                    {"yes", Text().kButtonYes},
-        {"no", Text().kButtonNo},                      {"ok", Text().kButtonOk},
-        {"programming", Text().kProgramming},          {"confirm", Text().kConfirmProgramming},
-        {"cancelled", Text().kProgrammingCancelled},   {"done", Text().kProgrammingDone},
-        {"no-adapter", Text().kWebNoAdapter},          {"adapter", Text().kWebAdapter},
-        {"adapters", Text().kWebAdapters},             {"drop-hint", Text().kWebDropHint},
-        {"unplugged", Text().kWebAdapterUnplugged},    {"back", Text().kWebAdapterBack},
-        {"no-web-serial", Text().kWebNoWebSerial},     {"insecure", Text().kWebInsecure},
-        {"offline", Text().kWebOffline},               {"drop-one-file", Text().kWebDropOneFile},
-        {"serial-port", Text().kWebSerialPort},        {"adapter-number", Text().kWebAdapterNumber},
-        {"chooser-refused", Text().kWebChooserRefused},
-        {"column-port", Text().kColumnPort},           {"column-progress", Text().kColumnProgress},
-        {"column-result", Text().kColumnResult},       {"class-set-title", Text().kClassSetTitle},
+        {"window-title", &TextTable::kWindowTitle},         {"page-title", &TextTable::kWebTitle},
+        {"open", &TextTable::kMenuOtevrit},                 {"program", &TextTable::kMenuProgramuj},
+        {"program-all", &TextTable::kMenuProgramujVse},     {"choose-adapter", &TextTable::kWebChooseAdapter},
+        {"grid", &TextTable::kGridHint},                    {"yes", &TextTable::kButtonYes},
+        {"no", &TextTable::kButtonNo},                      {"ok", &TextTable::kButtonOk},
+        {"programming", &TextTable::kProgramming},          {"confirm", &TextTable::kConfirmProgramming},
+        {"cancelled", &TextTable::kProgrammingCancelled},   {"done", &TextTable::kProgrammingDone},
+        {"no-adapter", &TextTable::kWebNoAdapter},          {"adapter", &TextTable::kWebAdapter},
+        {"adapters", &TextTable::kWebAdapters},             {"drop-hint", &TextTable::kWebDropHint},
+        {"unplugged", &TextTable::kWebAdapterUnplugged},    {"back", &TextTable::kWebAdapterBack},
+        {"no-web-serial", &TextTable::kWebNoWebSerial},     {"insecure", &TextTable::kWebInsecure},
+        {"offline", &TextTable::kWebOffline},               {"drop-one-file", &TextTable::kWebDropOneFile},
+        {"serial-port", &TextTable::kWebSerialPort},        {"adapter-number", &TextTable::kWebAdapterNumber},
+        {"chooser-refused", &TextTable::kWebChooserRefused},
+        {"column-port", &TextTable::kColumnPort},           {"column-progress", &TextTable::kColumnProgress},
+        {"column-result", &TextTable::kColumnResult},       {"class-set-title", &TextTable::kClassSetTitle},
     };
     for (const auto& entry : kTexts) {
-        if (entry.name == name) return entry.text;
+        if (entry.name == name) return Text().*entry.text;
     }
     return {};
 }
 
 }  // namespace
+
+// The language of every text from now on: "cs" or "en". 1 when it is one of
+// them; else nothing changes and 0.
+KTQ_EXPORT(ktq_set_language) int ktq_set_language(const char* code) {
+    const std::optional<Language> language = LanguageNamed(code);
+    if (language) SetLanguage(*language);
+    return language ? 1 : 0;
+}
 
 // Memory for the page to pass text and bytes in.
 KTQ_EXPORT(ktq_alloc) void* ktq_alloc(std::size_t bytes) {
