@@ -15,14 +15,16 @@ constexpr int kWatches = 64;
 std::atomic<PortHandle::Native> watched[kWatches];
 
 void OnInterrupt(int signal) {
-    // Only async-signal-safe calls here. The ports are let go of here, at
+    // Only async-signal-safe calls here (the texts by the program's language,
+    // an atomic, not by the thread's). The ports are let go of here, at
     // once: closed by the end of the process, a line that takes nothing
     // would hold the process for its driver's closing wait.
     for (std::atomic<PortHandle::Native>& port : watched) {
         const PortHandle::Native native = port.exchange(PortHandle::kNone);
         if (native != PortHandle::kNone) AbandonPort(native);
     }
-    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, Text().kInterrupted.data(), Text().kInterrupted.size());
+    const std::string_view said = TextsOf(CurrentLanguage()).kInterrupted;
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, said.data(), said.size());
     // End by the same signal, as the shell expects of an interrupted program.
     ::signal(signal, SIG_DFL);
     ::raise(signal);

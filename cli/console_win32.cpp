@@ -44,7 +44,8 @@ BOOL WINAPI OnInterrupt(DWORD) {
         if (const HANDLE writer = watch.writer.load(); writer != nullptr) ::CancelSynchronousIo(writer);
         AbandonPort(port);
     }
-    std::fwrite(Text().kInterrupted.data(), 1, Text().kInterrupted.size(), stderr);
+    const std::string_view said = TextsOf(CurrentLanguage()).kInterrupted;
+    std::fwrite(said.data(), 1, said.size(), stderr);
     std::fflush(stderr);
     RestoreConsole();
     // As a console program ended by Ctrl+C ends.

@@ -1,6 +1,6 @@
 // ktq51-flash: programs the KTQ-51 board from a terminal, a makefile or a
 // lab script, with the same HEX reader, stream, board run and serial port
-// layer as the window, and the same Czech messages.
+// layer as the window, and the same messages, in Czech or in English.
 //
 //   ktq51-flash [--port COMn|DEVICE]... [--yes] [--timeout S] [--report F] [--wait S] [--watch] FILE.hex
 //   ktq51-flash --all [--yes] [--timeout S] [--report F] [--wait S] [--watch] FILE.hex
@@ -9,7 +9,9 @@
 //   ktq51-flash --check FILE.hex
 //   ktq51-flash --stream-out OUT.bin FILE.hex
 //   ktq51-flash --list [--verbose]
+//   (each with --lang cs|en, or KTQ51_LANG)
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -67,7 +69,15 @@ int StreamOut(const std::string& out, const ImageCells& image) {
 int main(int argc, char** argv) {
     PrepareConsole();
     std::string error;
-    const std::optional<Options> options = Parse(Utf8Arguments(argc, argv), error);
+    const std::vector<std::string> args = Utf8Arguments(argc, argv);
+    // The language first, so that every line, a usage error's too, is in it.
+    const char* variable = std::getenv("KTQ51_LANG");
+    SetLanguage(LanguageOf(args, variable));
+    if (variable != nullptr && *variable != '\0' && !LanguageNamed(variable)) {
+        std::fprintf(stderr, "ktq51-flash: %s\n", BadLanguage("KTQ51_LANG", variable).c_str());
+        return kUsage;
+    }
+    const std::optional<Options> options = Parse(args, error);
     if (!options) {
         std::fprintf(stderr, "ktq51-flash: %s\n\n%s", error.c_str(), std::string(Text().kFlashUsage).c_str());
         return kUsage;
@@ -78,7 +88,7 @@ int main(int argc, char** argv) {
             std::fputs(std::string(Text().kFlashUsage).c_str(), stdout);
             return kDone;
         case Mode::Version:
-            std::puts("ktq51-flash (Programator KTQ-51) verze " KTQ_VERSION);
+            std::puts(Format(Text().kFlashVersion, {KTQ_VERSION}).c_str());
             return kDone;
         case Mode::List:
             return List(o.verbose);

@@ -60,6 +60,15 @@ std::string Refusal(const Options& o, bool check, bool stream, bool erase, const
 
 }  // namespace
 
+Language LanguageOf(const std::vector<std::string>& args, const char* variable) {
+    Language chosen = Language::Czech;
+    if (variable != nullptr) chosen = LanguageNamed(variable).value_or(chosen);
+    for (std::size_t i = 0; i + 1 < args.size() && args[i] != "--"; ++i) {
+        if (args[i] == "--lang") chosen = LanguageNamed(args[++i]).value_or(chosen);
+    }
+    return chosen;
+}
+
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
     Options o;
     bool check = false, stream = false, erase = false, optionsEnd = false;
@@ -140,6 +149,14 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             if (!v) return std::nullopt;
             o.streamOut = *v;
             stream = true;
+        } else if (a == "--lang") {
+            // Already in use (LanguageOf): here only checked.
+            const auto v = value("--lang");
+            if (!v) return std::nullopt;
+            if (!LanguageNamed(*v)) {
+                error = BadLanguage("--lang", *v);
+                return std::nullopt;
+            }
         } else if (a == "--timeout") {
             o.timeout = seconds("--timeout");
             if (!o.timeout) return std::nullopt;

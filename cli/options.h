@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "port_name.h"
+#include "texts.h"
 
 enum class Mode { Program, Erase, Check, StreamOut, List, Help, Version };
 
@@ -30,6 +31,11 @@ struct Options {
     // Several boards: more than one port, or the machine's adapters.
     bool Set() const { return ports.size() > 1 || all || each; }
 };
+
+// The language `args` ask for with --lang, else the one `variable`
+// (KTQ51_LANG) names, else Czech. A value that names none is skipped here;
+// Parse refuses it.
+Language LanguageOf(const std::vector<std::string>& args, const char* variable);
 
 // The options of `args` (without the program's name), or nothing with the
 // reason in `error`.

@@ -96,7 +96,8 @@ private:
         const std::string message = BoardMessage(result, outcome.board.port, ports_);
         lines_.Ended(board, result.written.written, Brief(message));
         std::string error;
-        if (report_ && !report_->Append(ReportRow(outcome, facts_, message), error)) {
+        if (report_ &&
+            !report_->Append(ReportRow(outcome, facts_, ReportedMessage(result, outcome.board.port, ports_)), error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             reportFailed_ = true;
         }
@@ -214,7 +215,8 @@ bool Confirmed(const std::string& question) {
     // Blanks around it, and the CR of a Windows console, do not count.
     const std::size_t first = answer.find_first_not_of(" \t\r");
     answer = first == std::string::npos ? std::string() : answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
-    return answer == "a" || answer == "A" || answer == "ano" || answer == "Ano";
+    for (char& c : answer) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return answer == Text().kAnswerYes || answer == Text().kAnswerYesWord;
 }
 
 std::string TimeOfDay(const Options& o) {

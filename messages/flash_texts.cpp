@@ -21,6 +21,10 @@ std::string BadCount(std::string_view option, std::string_view value) {
     return Format(Text().kBadCount, {option, value});
 }
 
+std::string BadLanguage(std::string_view option, std::string_view value) {
+    return Format(Text().kBadLanguage, {option, value});
+}
+
 std::string GivenTwice(std::string_view option) {
     return Format(Text().kGivenTwice, {option});
 }

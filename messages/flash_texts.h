@@ -17,6 +17,7 @@ std::string MissingValue(std::string_view option);
 std::string BadSeconds(std::string_view option, std::string_view value);
 std::string TimeoutTooShort(std::string_view value, long long shortestSeconds);
 std::string BadCount(std::string_view option, std::string_view value);
+std::string BadLanguage(std::string_view option, std::string_view value);
 std::string GivenTwice(std::string_view option);
 std::string StreamOutIsTheFile(std::string_view file);
 std::string UnknownOption(std::string_view option);

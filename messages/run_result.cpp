@@ -8,6 +8,11 @@ std::string BoardMessage(const BoardResult& result, const PortName& port, const 
     return std::string(Text().kProgrammingDone);
 }
 
+std::string ReportedMessage(const BoardResult& result, const PortName& port, const std::vector<PortInfo>& ports) {
+    const InLanguage czech(Language::Czech);
+    return BoardMessage(result, port, ports);
+}
+
 RunResult SummariseRun(const std::vector<BoardOutcome>& outcomes, const RunFacts& facts,
                        const std::vector<PortInfo>& ports) {
     RunResult run;
@@ -16,7 +21,7 @@ RunResult SummariseRun(const std::vector<BoardOutcome>& outcomes, const RunFacts
         if (!outcome.result) continue;
         const BoardResult& result = *outcome.result;
         run.messages.push_back(BoardMessage(result, outcome.board.port, ports));
-        run.rows.push_back(ReportRow(outcome, facts, run.messages.back()));
+        run.rows.push_back(ReportRow(outcome, facts, ReportedMessage(result, outcome.board.port, ports)));
         ++run.boards;
         run.done += result.ok();
         transferFailed = transferFailed || (result.opened.ok() && !result.written.ok());

@@ -27,6 +27,10 @@ enum ExitStatus {
 // helps), or why its transfer failed.
 std::string BoardMessage(const BoardResult& result, const PortName& port, const std::vector<PortInfo>& ports);
 
+// The message as a report row holds it: in Czech whatever language the user
+// reads, so that a class's reports compare and scripts read them alike.
+std::string ReportedMessage(const BoardResult& result, const PortName& port, const std::vector<PortInfo>& ports);
+
 struct RunResult {
     std::size_t boards = 0;  // that have ended
     std::size_t done = 0;    // of them programmed

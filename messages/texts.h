@@ -173,6 +173,9 @@
     X(kFlashUsage) \
     X(kNeedsConfirmation) \
     X(kConfirmPrompt) \
+    X(kAnswerYes) \
+    X(kAnswerYesWord) \
+    X(kFlashVersion) \
     X(kMissingFile) \
     X(kOneFileOnly) \
     X(kCheckAndStreamOut) \

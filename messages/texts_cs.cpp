@@ -249,6 +249,9 @@ extern const TextTable kCzechTexts{
         "Ctrl+C program (i --watch) ukončí jako každé přerušení.\n",
     .kNeedsConfirmation = "Odeslání musí potvrdit člověk u terminálu, nebo volba --yes. Nic nebylo odesláno.",
     .kConfirmPrompt = "{1} [a/N] ",
+    .kAnswerYes = "a",
+    .kAnswerYesWord = "ano",
+    .kFlashVersion = "ktq51-flash (Programator KTQ-51) verze {1}",
     .kMissingFile = "chybí soubor HEX",
     .kOneFileOnly = "zadejte jen jeden soubor HEX",
     .kCheckAndStreamOut = "--check a --stream-out nejdou spolu",
@@ -265,7 +268,7 @@ extern const TextTable kCzechTexts{
     .kTimeoutTooShort = "--timeout {1} s nestačí: linka potřebuje na {2} programu asi {3} s, a tak by deska dostala "
                         "jen část. Zadejte aspoň {3} s.",
     .kBadCount = "{1} chce počet desek od 1, ne „{2}“",
-    .kBadLanguage = "--lang chce cs nebo en, ne „{1}“",
+    .kBadLanguage = "{1} chce cs nebo en, ne „{2}“",
     .kGivenTwice = "volba {1} je zadána dvakrát",
     .kStreamOutIsTheFile = "--stream-out {1} je týž soubor jako soubor HEX: přepsal by ho",
     .kUnknownOption = "neznámá volba {1}",

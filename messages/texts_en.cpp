@@ -239,6 +239,9 @@ extern const TextTable kEnglishTexts{
         "Ctrl+C ends the program (also --watch) as any interrupt does.\n",
     .kNeedsConfirmation = "Sending must be confirmed by a person at the terminal, or by --yes. Nothing was sent.",
     .kConfirmPrompt = "{1} [y/N] ",
+    .kAnswerYes = "y",
+    .kAnswerYesWord = "yes",
+    .kFlashVersion = "ktq51-flash (Programator KTQ-51) version {1}",
     .kMissingFile = "the HEX file is missing",
     .kOneFileOnly = "give only one HEX file",
     .kCheckAndStreamOut = "--check and --stream-out do not go together",
@@ -255,7 +258,7 @@ extern const TextTable kEnglishTexts{
     .kTimeoutTooShort = "--timeout {1} s is not enough: the line needs about {3} s for the {2} of the program, so the "
                         "board would get only part of it. Give at least {3} s.",
     .kBadCount = "{1} wants a number of boards from 1, not “{2}”",
-    .kBadLanguage = "--lang wants cs or en, not “{1}”",
+    .kBadLanguage = "{1} wants cs or en, not “{2}”",
     .kGivenTwice = "the option {1} is given twice",
     .kStreamOutIsTheFile = "--stream-out {1} is the HEX file itself: it would overwrite it",
     .kUnknownOption = "unknown option {1}",

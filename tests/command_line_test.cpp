@@ -48,6 +48,9 @@ TEST(CommandLine, LinesThatCannotMeanWhatTheySayAreRefused) {
         {"--wait 0 b.hex", BadSeconds("--wait", "0")},
         {"--port", MissingValue("--port")},
         {"--frobnicate b.hex", UnknownOption("--frobnicate")},
+        {"--lang en b.hex", ""},
+        {"--lang de b.hex", BadLanguage("--lang", "de")},
+        {"--lang en --lang cs b.hex", GivenTwice("--lang")},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -62,6 +65,11 @@ TEST(CommandLine, LinesThatCannotMeanWhatTheySayAreRefused) {
     ASSERT_TRUE(each);
     EXPECT_EQ(each->each, 3u);
     EXPECT_TRUE(each->Set());
+    // --lang over KTQ51_LANG, the last one that names a language; Czech else.
+    EXPECT_EQ(LanguageOf(Words("--lang en b.hex"), "cs"), Language::English);
+    EXPECT_EQ(LanguageOf(Words("--lang de b.hex"), "en"), Language::English);
+    EXPECT_EQ(LanguageOf(Words("-- --lang en"), nullptr), Language::Czech);
+    EXPECT_EQ(LanguageOf(Words("b.hex"), "fr"), Language::Czech);
 }
 
 // Characters on the screen: UTF-8 continuation bytes take no column.

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
@@ -79,6 +80,23 @@ TEST(Flash, SdccFileReachesTheSimulatorExactly) {
     EXPECT_TRUE(run.err.startsWith("Odesílám 16384 bajtů na " + device)) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("Odesláno 16384 z 16384 bajtů")) << run.err.toStdString();
     EXPECT_TRUE(board.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
+
+    // In English (KTQ51_LANG, --lang over it) every line is English; the
+    // report's row stays as it is in Czech, for the scripts that read it.
+    BoardSimulator second(KTQ_SIMULATOR);
+    const QTemporaryDir dir;
+    const QString report = dir.filePath(QStringLiteral("r.csv"));
+    const Outcome english = Flash({"--lang", "en", "--port", QString::fromStdString(second.device()), "--yes",
+                                   "--report", report, kData + "/sdcc_blink.hex"},
+                                  20s, {QStringLiteral("KTQ51_LANG=cs")});
+    EXPECT_EQ(english.status, 0) << english.err.toStdString();
+    EXPECT_TRUE(english.out.contains("Programming finished successfully")) << english.out.toStdString();
+    EXPECT_TRUE(english.err.startsWith("Sending 16384 bytes to ")) << english.err.toStdString();
+    EXPECT_FALSE(QString(english.out + english.err).contains(QRegularExpression("[áčďéěíňóřšťúůýž]")));
+    std::ifstream rows(report.toStdString());
+    const std::string rowsText((std::istreambuf_iterator<char>(rows)), std::istreambuf_iterator<char>());
+    EXPECT_NE(rowsText.find(";ok;Programovani proběhlo v pořádku"), std::string::npos) << rowsText;
+    EXPECT_TRUE(second.HoldsExactly(KTQ_TEST_DATA_DIR "/sdcc_blink.window.bin"));
 }
 
 TEST(Flash, EachFailureHasItsStatusAndMessage) {
