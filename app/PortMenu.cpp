@@ -21,6 +21,13 @@ PortMenu::PortMenu(QMenu& menu, const PortConnection& inUse, PortLister lister, 
     MarkInUse();
 }
 
+QAction* PortMenu::Add(const QString& text) {
+    auto* item = new QAction(text, &menu_);
+    item->setSeparator(text.isEmpty());
+    menu_.insertAction(below_, item);
+    return item;
+}
+
 void PortMenu::MarkInUse() {
     const std::optional<PortInfo>& listed = inUse_.ChosenBy();
     for (int n = 1; n <= kMenuPorts; ++n) ComItem(n)->setEnabled(listed || inUse_.Port().Number() != n);
@@ -49,8 +56,8 @@ void PortMenu::Refresh() {
     delete separator_;
     separator_ = nullptr;
     for (const PortInfo& port : ports) {
-        if (separator_ == nullptr) separator_ = menu_.addSeparator();
-        QAction* item = menu_.addAction(Q(PortLabel(port)));
+        if (separator_ == nullptr) separator_ = Add(QString());
+        QAction* item = Add(Q(PortLabel(port)));
         item->setToolTip(Q(port.stableName.empty() ? SystemPath(port.device) : port.stableName));
         connect(item, &QAction::triggered, this,
                 [this, port] { chosen_(PortName::Device(port.device), std::optional<PortInfo>(port)); });
@@ -60,9 +67,9 @@ void PortMenu::Refresh() {
     // Adapters without a port: greyed, with why as their tooltip.
     for (const PortInfo& adapter : listed) {
         if (adapter.HasPort()) continue;
-        if (separator_ == nullptr) separator_ = menu_.addSeparator();
+        if (separator_ == nullptr) separator_ = Add(QString());
         const AdapterDiagnosis diagnosis = DiagnoseAdapter(adapter);
-        QAction* item = menu_.addAction(Q(AdapterName(adapter) + ": " + diagnosis.reason));
+        QAction* item = Add(Q(AdapterName(adapter) + ": " + diagnosis.reason));
         item->setToolTip(Q(diagnosis.fix));
         item->setEnabled(false);
         withoutPort_.append(item);

@@ -41,6 +41,10 @@ public:
     // The greyed items of adapters without a port.
     const QList<QAction*>& AdaptersWithoutPort() const { return withoutPort_; }
 
+    // Puts the items that Refresh adds above `below` (an item of the same
+    // menu that stays last), not at the menu's end.
+    void KeepAbove(QAction* below) { below_ = below; }
+
     // Greys the item of the port in use, and only that one.
     void MarkInUse();
     // Reads the ports again: the COM items' tooltips and the other ports'
@@ -54,6 +58,9 @@ private:
     Choice chosen_;
     std::array<QAction*, kMenuPorts> comItems_{};
     QAction* separator_ = nullptr;
+    QAction* below_ = nullptr;  // what the added items stay above; none: the end
+    // An item, or a separator where `text` is empty, added above below_.
+    QAction* Add(const QString& text);
     QList<QAction*> otherItems_;
     QList<QAction*> withoutPort_;  // greyed: adapters without a port
     std::vector<PortInfo> otherPorts_;  // what otherItems_ stand for, in the same order

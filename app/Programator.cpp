@@ -24,6 +24,7 @@
 #include "GridModel.h"
 #include "QtText.h"
 #include "Settings.h"
+#include "Translations.h"
 #include "grid_layout.h"
 #include "hexfile.h"
 #include "rebuilt_file.h"
@@ -45,6 +46,7 @@ constexpr std::chrono::milliseconds kPortWatchInterval{250};
 constexpr int kRecentFiles = 5;
 const QString kLastFolderKey = QStringLiteral("lastFolder");
 const QString kRecentKey = QStringLiteral("recentFiles");
+const QString kLanguageKey = QStringLiteral("language");
 
 }  // namespace
 
@@ -145,7 +147,14 @@ bool TForm1::SelectPort(const PortName& port, const std::optional<PortInfo>& lis
     return false;
 }
 
+void TForm1::SetStatus(TextKey key, const QString& rest) {
+    SetStatus(Q(Text().*key) + rest);
+    statusKey_ = key;
+    statusRest_ = rest;
+}
+
 void TForm1::SetStatus(const QString& text) {
+    statusKey_ = nullptr;
     Informace->setText(text);
     // The label sizes itself to its text, keeping its place and height.
     Informace->resize(std::max(Informace->sizeHint().width(), 1), Informace->height());
@@ -209,7 +218,7 @@ void TForm1::Reload() {
     }
     MemImage = *image;
     RefreshGrid(*SDataCells);
-    SetStatus(Q(std::string(Text().kReloaded)) + QFileInfo(file).fileName());
+    SetStatus(&TextTable::kReloaded, QFileInfo(file).fileName());
 }
 
 void TForm1::WarnNotLoaded(const HexResult& result, const QString& file) {
@@ -309,9 +318,9 @@ private:
 }  // namespace
 
 void TForm1::Programuj1Click() {
-    SetStatus(Q(Text().kProgramming));
+    SetStatus(&TextTable::kProgramming);
     if (ShowMessageBox(Q(Text().kConfirmProgramming), MsgKind::Warning, mbYes | mbNo) != ModalResult::Yes) {
-        SetStatus(Q(Text().kProgrammingCancelled));
+        SetStatus(&TextTable::kProgrammingCancelled);
         return;
     }
 
@@ -352,6 +361,13 @@ void TForm1::Programujvechnydesky1Click() {
 void TForm1::Diagnostika1Click() {
     DiagnosisDialog dialog(this, Q(DiagnosisText(KTQ_VERSION, SystemDescription(), listPorts_(), lastError_.toStdString())));
     toolkit_.ExecDialog(dialog);
+}
+
+void TForm1::ChooseLanguage(Language language) {
+    UseLanguage(language);
+    ProgramSettings()->setValue(kLanguageKey, Q(LanguageCode(language)));
+    ApplyTexts();
+    Ports->Refresh();  // the COM items' tooltips, the other ports' items
 }
 
 void TForm1::Vytvoil1Click() {

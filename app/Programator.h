@@ -17,6 +17,7 @@
 #include "port_connection.h"
 #include "port_list.h"
 #include "port_name.h"
+#include "texts.h"
 
 class QAction;
 class QCloseEvent;
@@ -53,6 +54,13 @@ public:
 
     // Writes the status line.
     void SetStatus(const QString& text);
+    // Writes the status line with the text of `key` and then `rest`, said
+    // again in the new language when the language changes.
+    void SetStatus(TextKey key, const QString& rest = {});
+
+    // Puts `language` in use at once, keeps it in the settings for the next
+    // start, and says every caption of the window in it.
+    void ChooseLanguage(Language language);
 
     // Components, named as the menu and controls are named in the layout.
     QMenuBar* MainMenu1;
@@ -77,6 +85,10 @@ public:
     QAction* port5;
     // The ports of the Nastavení menu: port1..port5 and the other ports.
     PortMenu* Ports;
+    // Nastavení's last item, the language, captioned in both languages.
+    QMenu* JazykLanguage1;
+    QAction* etina1;
+    QAction* English1;
 
     // The port in use, with its line settings and time-outs: COM1 at start,
     // afterwards the last one chosen. Held until the next choice or the end
@@ -145,6 +157,8 @@ private:
     void Fatal(const QString& text, MsgKind kind);
     void BuildMenu();
     void BuildControls();
+    // Captions every menu, item and control in the language in use.
+    void ApplyTexts();
     QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)());
 
     Toolkit& toolkit_;
@@ -158,6 +172,8 @@ private:
     QString lastError_;          // of the last error or warning box, for the diagnosis
     bool transferring_ = false;  // the window must not close mid-transfer
     bool frameFitted_ = false;
+    TextKey statusKey_ = nullptr;  // what the status line says, by key
+    QString statusRest_;
 };
 
 // The single main window, set while it exists.

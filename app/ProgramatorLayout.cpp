@@ -3,6 +3,7 @@
 // status label at their places; and the frame taken off the layout's size
 // once the window system has drawn one.
 #include <QAction>
+#include <QActionGroup>
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
@@ -12,6 +13,7 @@
 #include <QTableView>
 #include <QWindow>
 #include <algorithm>
+#include <tuple>
 
 #include "GridModel.h"
 #include "Programator.h"
@@ -32,7 +34,6 @@ constexpr int kLabelFontPixels = 16;
 
 void TForm1::BuildLayout() {
     setObjectName("Form1");
-    setWindowTitle(Q(Text().kWindowTitle));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/programator-48.png"));
     icon.addFile(QStringLiteral(":/icons/programator-256.png"));
@@ -46,6 +47,29 @@ void TForm1::BuildLayout() {
     resize(kWindowWidth, kWindowHeight);
     BuildMenu();
     BuildControls();
+    ApplyTexts();
+}
+
+void TForm1::ApplyTexts() {
+    const TextTable& t = Text();
+    setWindowTitle(Q(t.kWindowTitle));
+    Soubor1->setTitle(Q(t.kMenuSoubor));
+    Otev1->setText(Q(t.kMenuOtevrit));
+    N1->setText(Q(t.kMenuHyphens));
+    Konec1->setText(Q(t.kMenuKonec));
+    Nstroje1->setTitle(Q(t.kMenuNastroje));
+    Programuj1->setText(Q(t.kMenuProgramuj));
+    Programujvechnydesky1->setText(Q(t.kMenuProgramujVse));
+    Nastaven1->setTitle(Q(t.kMenuNastaveni));
+    JazykLanguage1->setTitle(Q(t.kMenuJazyk));
+    etina1->setText(Q(t.kLanguageCzech));
+    English1->setText(Q(t.kLanguageEnglish));
+    (CurrentLanguage() == Language::English ? English1 : etina1)->setChecked(true);
+    Npovda1->setTitle(Q(t.kMenuNapoveda));
+    Vytvoil1->setText(Q(t.kMenuVytvoril));
+    Diagnostika1->setText(Q(t.kMenuDiagnostika));
+    SData->setToolTip(Q(t.kGridHint));
+    if (statusKey_ != nullptr) SetStatus(statusKey_, statusRest_);
 }
 
 QAction* TForm1::AddCommand(QMenu* menu, const char* name, const QString& caption,
@@ -62,26 +86,26 @@ void TForm1::BuildMenu() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName("MainMenu1");
 
-    Soubor1 = MainMenu1->addMenu(Q(Text().kMenuSoubor));
+    Soubor1 = MainMenu1->addMenu(QString());
     Soubor1->setObjectName("Soubor1");
-    Otev1 = AddCommand(Soubor1, "Otev1", Q(Text().kMenuOtevrit), &TForm1::Otev1Click);
+    Otev1 = AddCommand(Soubor1, "Otev1", QString(), &TForm1::Otev1Click);
     Otev1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     // An ordinary item captioned with eight hyphens, not a separator; it has
     // no handler, so choosing it does nothing.
-    N1 = AddCommand(Soubor1, "N1", Q(Text().kMenuHyphens), nullptr);
-    Konec1 = AddCommand(Soubor1, "Konec1", Q(Text().kMenuKonec), &TForm1::Konec1Click);
+    N1 = AddCommand(Soubor1, "N1", QString(), nullptr);
+    Konec1 = AddCommand(Soubor1, "Konec1", QString(), &TForm1::Konec1Click);
     Konec1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
 
-    Nstroje1 = MainMenu1->addMenu(Q(Text().kMenuNastroje));
+    Nstroje1 = MainMenu1->addMenu(QString());
     Nstroje1->setObjectName("Nstroje1");
-    Programuj1 = AddCommand(Nstroje1, "Programuj1", Q(Text().kMenuProgramuj), &TForm1::Programuj1Click);
+    Programuj1 = AddCommand(Nstroje1, "Programuj1", QString(), &TForm1::Programuj1Click);
     Programuj1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     Nstroje1->addSeparator();
     Programujvechnydesky1 =
-        AddCommand(Nstroje1, "Programujvechnydesky1", Q(Text().kMenuProgramujVse), &TForm1::Programujvechnydesky1Click);
+        AddCommand(Nstroje1, "Programujvechnydesky1", QString(), &TForm1::Programujvechnydesky1Click);
     Programujvechnydesky1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
 
-    Nastaven1 = MainMenu1->addMenu(Q(Text().kMenuNastaveni));
+    Nastaven1 = MainMenu1->addMenu(QString());
     Nastaven1->setObjectName("Nastaven1");
     Ports = new PortMenu(*Nastaven1, ComHandle, listPorts_,
                          [this](const PortName& port, const std::optional<PortInfo>& listed) {
@@ -93,11 +117,25 @@ void TForm1::BuildMenu() {
     port4 = Ports->ComItem(4);
     port5 = Ports->ComItem(5);
     connect(Nastaven1, &QMenu::aboutToShow, this, [this] { RunCommand([this] { Ports->Refresh(); }); });
+    // The language last, below the ports, which the port menu keeps above it;
+    // each language is named in itself, and the item in both.
+    QAction* languageSeparator = Nastaven1->addSeparator();
+    JazykLanguage1 = Nastaven1->addMenu(QString());
+    JazykLanguage1->setObjectName("JazykLanguage1");
+    Ports->KeepAbove(languageSeparator);
+    auto* languages = new QActionGroup(this);
+    for (const auto& [item, name, language] : {std::tuple{&etina1, "etina1", Language::Czech},
+                                               std::tuple{&English1, "English1", Language::English}}) {
+        *item = AddCommand(JazykLanguage1, name, QString(), nullptr);
+        (*item)->setCheckable(true);
+        languages->addAction(*item);
+        connect(*item, &QAction::triggered, this, [this, language] { RunCommand([&] { ChooseLanguage(language); }); });
+    }
 
-    Npovda1 = MainMenu1->addMenu(Q(Text().kMenuNapoveda));
+    Npovda1 = MainMenu1->addMenu(QString());
     Npovda1->setObjectName("Npovda1");
-    Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", Q(Text().kMenuVytvoril), &TForm1::Vytvoil1Click);
-    Diagnostika1 = AddCommand(Npovda1, "Diagnostika1", Q(Text().kMenuDiagnostika), &TForm1::Diagnostika1Click);
+    Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", QString(), &TForm1::Vytvoil1Click);
+    Diagnostika1 = AddCommand(Npovda1, "Diagnostika1", QString(), &TForm1::Diagnostika1Click);
 }
 
 void TForm1::BuildControls() {
@@ -125,7 +163,6 @@ void TForm1::BuildControls() {
     SData->setSelectionMode(QAbstractItemView::SingleSelection);
     SData->setWordWrap(false);
     SData->setTextElideMode(Qt::ElideNone);
-    SData->setToolTip(Q(Text().kGridHint));
     SData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SData->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // As in a string grid, the first byte cell (not the fixed column) is current.

@@ -5,18 +5,42 @@
 #include <QLocale>
 #include <QTranslator>
 
-bool InstallCzechTranslations(QCoreApplication& app) {
-    const QLocale czech(QLocale::Czech, QLocale::CzechRepublic);
-    auto* translator = new QTranslator(&app);
-    // Qt's own folder where a package installed them (Linux), else the copy
-    // built into the program (Windows).
-    if (!translator->load(czech, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-        !translator->load(czech, QStringLiteral("qtbase"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
-        delete translator;
-        return false;
+namespace {
+
+// Qt's Czech translations, loaded once and installed while Czech is in use.
+QTranslator* CzechTranslator() {
+    static QTranslator* translator = [] {
+        const QLocale czech(QLocale::Czech, QLocale::CzechRepublic);
+        auto* loaded = new QTranslator(QCoreApplication::instance());
+        // Qt's own folder where a package installed them (Linux), else the
+        // copy built into the program (Windows).
+        if (loaded->load(czech, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+            loaded->load(czech, QStringLiteral("qtbase"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+            return loaded;
+        }
+        delete loaded;
+        return static_cast<QTranslator*>(nullptr);
+    }();
+    return translator;
+}
+
+}  // namespace
+
+bool UseLanguage(Language language) {
+    SetLanguage(language);
+    QTranslator* czech = CzechTranslator();
+    if (language == Language::English) {
+        if (czech != nullptr) QCoreApplication::removeTranslator(czech);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        return true;
     }
-    QLocale::setDefault(czech);
-    QCoreApplication::installTranslator(translator);
-    return true;
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    return czech != nullptr && QCoreApplication::installTranslator(czech);
+}
+
+Language StartLanguage(const QString& saved) {
+    const QByteArray variable = qgetenv("KTQ51_LANG");
+    if (const auto chosen = LanguageNamed(variable.toStdString())) return *chosen;
+    return LanguageNamed(saved.toStdString()).value_or(Language::Czech);
 }

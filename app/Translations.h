@@ -1,8 +1,16 @@
 #pragma once
 
-class QCoreApplication;
+#include <QString>
 
-// Installs Qt's own Czech translations, so that the standard buttons and
-// dialogs speak Czech like the rest of the window. Returns false, changing
-// nothing, where they are not installed.
-bool InstallCzechTranslations(QCoreApplication& app);
+#include "texts.h"
+
+// Puts `language` in use: the program's texts, and Qt's own for its standard
+// buttons and dialogs (Czech from Qt's translations, English Qt's own).
+// Returns false where Qt's Czech translations are not installed; the
+// program's texts change all the same.
+bool UseLanguage(Language language);
+
+// The language the window starts in: the one KTQ51_LANG names, else the one
+// `saved` names (the settings' "cs" or "en"), else Czech, whatever the
+// system's language is.
+Language StartLanguage(const QString& saved);

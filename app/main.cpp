@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "Programator.h"
+#include "Settings.h"
 #include "StartupProbe.h"
 #include "Translations.h"
 #include "texts.h"
@@ -38,7 +39,7 @@ int main(int argc, char* argv[]) {
         std::fwrite(Text().kWindowUsage.data(), 1, Text().kWindowUsage.size(), stderr);
         return kUsageStatus;
     }
-    InstallCzechTranslations(app);
+    UseLanguage(StartLanguage(ProgramSettings()->value(QStringLiteral("language")).toString()));
     QtToolkit toolkit;
     try {
         TForm1 form(toolkit);

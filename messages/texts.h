@@ -246,6 +246,9 @@ struct TextTable {
 #undef KTQ51_TEXT_FIELD
 };
 
+// A text by its key, to be read in whichever language is in use then.
+using TextKey = std::string_view TextTable::*;
+
 enum class Language { Czech, English };
 
 extern const TextTable kCzechTexts;

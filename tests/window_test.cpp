@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -26,6 +27,7 @@
 #include "GridModel.h"
 #include "Programator.h"
 #include "Translations.h"
+#include "Settings.h"
 #include "fake_toolkit.h"
 #include "scoped_variable.h"
 
@@ -114,8 +116,68 @@ TEST_F(WindowTest, MenuCaptionsShortcutsAndEnabledStates) {
         EXPECT_FALSE(item.action->isSeparator()) << item.name;
     }
     EXPECT_EQ(form.Soubor1->actions().mid(0, 3), (QList<QAction*>{form.Otev1, form.N1, form.Konec1}));
-    EXPECT_EQ(form.Nastaven1->actions(),
-              (QList<QAction*>{form.port1, form.port2, form.port3, form.port4, form.port5}));
+    // The language below the ports, kept there when the menu adds ports.
+    const QList<QAction*> settings = form.Nastaven1->actions();
+    ASSERT_EQ(settings.size(), 7);
+    EXPECT_EQ(settings.mid(0, 5), (QList<QAction*>{form.port1, form.port2, form.port3, form.port4, form.port5}));
+    EXPECT_TRUE(settings[5]->isSeparator());
+    EXPECT_EQ(settings[6], form.JazykLanguage1->menuAction());
+    EXPECT_EQ(settings[6]->text(), "Jazyk / Language");
+    EXPECT_TRUE(form.etina1->isChecked());
+}
+
+// Every caption of the window, its menus' items and their submenus'.
+QStringList Captions(const TForm1& form) {
+    QStringList captions{form.windowTitle(), form.SData->toolTip(), form.Informace->text()};
+    std::function<void(const QList<QAction*>&)> walk = [&](const QList<QAction*>& actions) {
+        for (QAction* action : actions) {
+            captions << action->text() << action->toolTip();
+            if (action->menu() != nullptr) walk(action->menu()->actions());
+        }
+    };
+    walk(form.MainMenu1->actions());
+    return captions;
+}
+
+// English at once, without a restart, and kept for the next start; Czech
+// comes back the same way. Whatever the system's language, Czech is the
+// start unless the settings or KTQ51_LANG say otherwise.
+TEST_F(WindowTest, LanguageChangesAtOnceAndIsKept) {
+    TForm1 form(toolkit);
+    form.Programuj1->trigger();  // refused: the label says so
+    form.Ports->Refresh();       // as the menu opens: the COM items' tooltips
+    const QString czech = Captions(form).join('|');
+    form.English1->trigger();
+    EXPECT_TRUE(form.English1->isChecked());
+    EXPECT_EQ(ProgramSettings()->value("language").toString(), "en");
+    EXPECT_EQ(form.Informace->text(), "Programming cancelled");
+    const QRegularExpression czechLetter("[áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ]");
+    // Nothing Czech left: no Czech letter, and no caption that is a Czech
+    // text where the English one differs ("Konec", "Soubor").
+    QStringList czechOnly;
+#define KTQ51_CZECH_ONLY(key) \
+    if (kCzechTexts.key != kEnglishTexts.key) czechOnly << QString::fromUtf8(kCzechTexts.key.data(), kCzechTexts.key.size());
+    KTQ51_TEXT_KEYS(KTQ51_CZECH_ONLY)
+#undef KTQ51_CZECH_ONLY
+    for (const QString& caption : Captions(form)) {
+        const bool language = caption == "Jazyk / Language" || caption == "Čeština";
+        EXPECT_TRUE(language || !caption.contains(czechLetter)) << caption.toStdString();
+        EXPECT_FALSE(czechOnly.contains(caption)) << caption.toStdString();
+    }
+    form.Vytvoil1->trigger();
+    form.Programuj1->trigger();
+    ASSERT_EQ(toolkit.boxes.size(), 3u);
+    EXPECT_TRUE(toolkit.boxes[1].text.contains("\nVersion ")) << toolkit.boxes[1].text.toStdString();
+    EXPECT_EQ(toolkit.boxes[2].text, "Do you really want to reprogram the KTQ - 51?");
+    EXPECT_EQ(StartLanguage("en"), Language::English);
+    {
+        const ScopedVariable variable("KTQ51_LANG", "cs");
+        EXPECT_EQ(StartLanguage("en"), Language::Czech);
+    }
+    form.etina1->trigger();
+    EXPECT_EQ(Captions(form).join('|').toStdString(), czech.toStdString());
+    EXPECT_EQ(StartLanguage(ProgramSettings()->value("language").toString()), Language::Czech);
+    EXPECT_EQ(StartLanguage(QString()), Language::Czech);
 }
 
 // Each port item names its device, read afresh whenever the menu opens.
@@ -356,16 +418,22 @@ TEST(QtToolkitTest, ProgressBoxShowsCountKeepsTheLoopRunningAndIgnoresEscape) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST(TranslationsTest, StandardButtonsSpeakCzech) {
+TEST(TranslationsTest, StandardButtonsSpeakTheLanguageChosen) {
 #ifdef KTQ_EMBEDDED_TRANSLATIONS
     // Built into the program: they must load.
-    ASSERT_TRUE(InstallCzechTranslations(*qApp));
+    ASSERT_TRUE(UseLanguage(Language::Czech));
 #else
-    if (!InstallCzechTranslations(*qApp)) GTEST_SKIP() << "Qt's Czech translations are not installed";
+    if (!UseLanguage(Language::Czech)) GTEST_SKIP() << "Qt's Czech translations are not installed";
 #endif
-    QMessageBox box(QMessageBox::Warning, "t", "x", QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Ano");
-    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Ne");
+    auto buttons = [] {
+        QMessageBox box(QMessageBox::Warning, "t", "x", QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::Yes)->text().remove('&') + "/" + box.button(QMessageBox::No)->text().remove('&');
+    };
+    EXPECT_EQ(buttons(), "Ano/Ne");
+    UseLanguage(Language::English);
+    EXPECT_EQ(buttons(), "Yes/No");
+    UseLanguage(Language::Czech);
+    EXPECT_EQ(buttons(), "Ano/Ne");
 }
 
 }  // namespace
