@@ -1,6 +1,7 @@
 #include "texts.h"
 
 #include <atomic>
+#include <clocale>
 
 namespace {
 
@@ -19,6 +20,16 @@ Language CurrentLanguage() {
 
 void SetLanguage(Language which) {
     language.store(which, std::memory_order_relaxed);
+#ifdef LC_MESSAGES
+    // The system's reasons (strerror) in the same language: English from the
+    // C library's own texts, Czech from the user's locale where it has them.
+    // Set before any board's thread runs: the locale is the whole process's.
+    if (which == Language::English) {
+        if (std::setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) std::setlocale(LC_MESSAGES, "C");
+    } else {
+        std::setlocale(LC_MESSAGES, "");
+    }
+#endif
 }
 
 std::optional<Language> LanguageNamed(std::string_view code) {
