@@ -36,14 +36,19 @@ std::string DiagnosisText(std::string_view version, const std::string& system, c
     const TextTable& t = Text();
     std::string text = std::string(t.kWindowTitle) + " " + std::string(version) + "\n" +
                        Format(t.kDiagnosisSystem, {system}) + "\n\n";
-    text += std::string(t.kDiagnosisComPorts) + "\n";
+    // A heading: after a blank line but at the top.
+    auto heading = [&text](std::string_view title) {
+        if (text.size() > 1 && text.back() == '\n' && text[text.size() - 2] != '\n') text += '\n';
+        text.append(title).append(1, '\n');
+    };
+    heading(t.kDiagnosisComPorts);
     for (const ComPort& slot : ComPorts(ports)) {
         text += "  " + slot.port.Name() + ": " + ComItemTooltip(slot.device, slot.listed, slot.exists) +
                 (slot.device != DefaultComDevice(slot.port.Number()) ? " (" + slot.port.Variable() + "=" + slot.device + ")"
                                                                      : "") +
                 "\n";
     }
-    text += "\n" + std::string(t.kDiagnosisPorts) + "\n";
+    heading(t.kDiagnosisPorts);
     std::string withoutPort;
     for (const PortInfo& port : ports) {
         if (!port.HasPort()) {
@@ -53,9 +58,12 @@ std::string DiagnosisText(std::string_view version, const std::string& system, c
         text += "  " + PortLabel(port) + "\n";
         if (const std::string facts = Facts(port); !facts.empty()) text += "    " + facts + "\n";
     }
-    if (ports.empty() || !ports.front().HasPort()) text += "  " + std::string(t.kNoneOfThem) + "\n";
-    if (!withoutPort.empty()) text += "\n" + std::string(t.kDiagnosisWithoutPort) + "\n" + withoutPort;
-    text += "\n" + std::string(t.kDiagnosisLastError) + "\n" +
-            (lastError.empty() ? std::string(t.kNoneAtAll) : lastError) + "\n";
+    if (ports.empty() || !ports.front().HasPort()) text.append("  ").append(t.kNoneOfThem).append(1, '\n');
+    if (!withoutPort.empty()) {
+        heading(t.kDiagnosisWithoutPort);
+        text += withoutPort;
+    }
+    heading(t.kDiagnosisLastError);
+    text.append(lastError.empty() ? std::string(t.kNoneAtAll) : lastError).append(1, '\n');
     return text;
 }
