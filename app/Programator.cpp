@@ -167,6 +167,7 @@ void TForm1::Otev1Click() {
         // A cancelled dialog erases the image and the grid.
         FillImage();
         RefreshGrid(*SDataCells);
+        KeepCurrentCell();
         follower_->Stop();
         return;
     }
@@ -185,6 +186,7 @@ void TForm1::OpenFile(const QString& file) {
         return;
     }
     RefreshGrid(*SDataCells);
+    KeepCurrentCell();
     follower_->Follow(path, loaded);
     Remember(path);
 }
@@ -209,6 +211,7 @@ void TForm1::Reload() {
     }
     MemImage = *image;
     RefreshGrid(*SDataCells);
+    KeepCurrentCell();
     SetStatus(Q(std::string(text::kReloaded)) + QFileInfo(file).fileName());
 }
 

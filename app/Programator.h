@@ -145,6 +145,8 @@ private:
     void Fatal(const QString& text, MsgKind kind);
     void BuildMenu();
     void BuildControls();
+    // Makes the first byte cell current where the grid has no current cell.
+    void KeepCurrentCell();
     QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)());
 
     Toolkit& toolkit_;

@@ -61,6 +61,7 @@ QAction* TForm1::AddCommand(QMenu* menu, const char* name, const QString& captio
 void TForm1::BuildMenu() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName("MainMenu1");
+    MainMenu1->setAccessibleName(Q(text::kAxMainMenu));
 
     Soubor1 = MainMenu1->addMenu(Q(text::kMenuSoubor));
     Soubor1->setObjectName("Soubor1");
@@ -98,6 +99,10 @@ void TForm1::BuildMenu() {
     Npovda1->setObjectName("Npovda1");
     Vytvoil1 = AddCommand(Npovda1, "Vytvoil1", Q(text::kMenuVytvoril), &TForm1::Vytvoil1Click);
     Diagnostika1 = AddCommand(Npovda1, "Diagnostika1", Q(text::kMenuDiagnostika), &TForm1::Diagnostika1Click);
+
+    // An open menu is a window of its own: a screen reader names it by its
+    // title, as the menu bar shows it.
+    for (QMenu* menu : {Soubor1, Nstroje1, Nastaven1, Npovda1}) menu->setAccessibleName(menu->title());
 }
 
 void TForm1::BuildControls() {
@@ -126,10 +131,17 @@ void TForm1::BuildControls() {
     SData->setWordWrap(false);
     SData->setTextElideMode(Qt::ElideNone);
     SData->setToolTip(Q(text::kGridHint));
+    SData->setAccessibleName(Q(text::kGridHint));
+    // Tab leaves the grid instead of walking its 4096 cells; the arrows,
+    // Page Up/Down, Home and End move in it.
+    SData->setTabKeyNavigation(false);
     SData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SData->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // As in a string grid, the first byte cell (not the fixed column) is current.
-    SData->setCurrentIndex(SDataCells->index(0, 1));
+    // As in a string grid, the first byte cell (not the fixed column) is
+    // current; and there is always one, also after the model is reset, as a
+    // screen reader asks the table for it.
+    KeepCurrentCell();
+    connect(SDataCells, &QAbstractItemModel::modelReset, this, &TForm1::KeepCurrentCell);
     SData->setFocus();
 
     Informace = new QLabel(client);
@@ -139,6 +151,10 @@ void TForm1::BuildControls() {
     Informace->setFont(labelFont);
     Informace->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Informace->setGeometry(192, 472, 249, 20);
+}
+
+void TForm1::KeepCurrentCell() {
+    if (!SData->currentIndex().isValid()) SData->setCurrentIndex(SDataCells->index(0, 1));
 }
 
 bool TForm1::event(QEvent* event) {

@@ -23,6 +23,11 @@ inline constexpr std::string_view kMenuDiagnostika = "Diagnostika…";
 inline constexpr std::string_view kDiagnosisTitle = "Diagnostika";
 inline constexpr std::string_view kButtonCopy = "Kopírovat";
 inline constexpr std::string_view kGridHint = "Programovaná data";
+// What a screen reader says of the grid's address column and of the class
+// set's table of boards.
+inline constexpr std::string_view kAxAddress = "Adresa";  // en: "Address"
+inline constexpr std::string_view kAxBoards = "Desky";  // en: "Boards"
+inline constexpr std::string_view kAxMainMenu = "Hlavní nabídka";  // en: "Main menu"
 inline constexpr std::string_view kOpenFilter = "Intelhex (*.hex)";
 inline constexpr std::string_view kButtonYes = "Ano";
 inline constexpr std::string_view kButtonNo = "Ne";
