@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "QtText.h"
@@ -44,6 +45,11 @@ ClassSetDialog::ClassSetDialog(QWidget* parent, Toolkit& toolkit, PortLister lis
     Rows->setSelectionBehavior(QAbstractItemView::SelectRows);
     Rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Rows->setWordWrap(false);
+    // Heard as "Desky" with what to do in it; Space checks the current
+    // row's board, the arrows move between rows, Tab goes on to the buttons.
+    Rows->setAccessibleName(Q(Text().kAxBoards));
+    Rows->setAccessibleDescription(Q(Text().kNoBoardChecked));
+    Rows->setTabKeyNavigation(false);
     Rows->horizontalHeader()->setSectionResizeMode(kPortColumn, QHeaderView::ResizeToContents);
     Rows->horizontalHeader()->setSectionResizeMode(kResultColumn, QHeaderView::Stretch);
     layout->addWidget(Rows);
@@ -146,13 +152,19 @@ void ClassSetDialog::ShowRows() {
         Rows->setItem(r, kLocationColumn, new QTableWidgetItem(Q(row.listed ? row.listed->location : "")));
         Rows->setItem(r, kSerialColumn, new QTableWidgetItem(Q(row.listed ? row.listed->serial : "")));
         auto* bar = new QProgressBar;
+        bar->setAccessibleName(Q(Text().kColumnProgress));
         bar->setRange(0, static_cast<int>(kStreamBytes));
         bar->setValue(row.result ? static_cast<int>(row.result->written.written) : 0);
         Rows->setCellWidget(r, kProgressColumn, bar);
         auto* result = new QTableWidgetItem(Q(Brief(row.message)));
         result->setToolTip(Q(row.message));  // the whole message, its advice included
+        result->setData(Qt::AccessibleDescriptionRole, Q(row.message));
         Rows->setItem(r, kResultColumn, result);
         failed = failed || (row.result && !row.result->ok());
+    }
+    // The check marks are in the port column: Space there checks a row.
+    if (!rows_.empty() && (!Rows->currentIndex().isValid() || Rows->currentColumn() != kPortColumn)) {
+        Rows->setCurrentCell(std::max(Rows->currentRow(), 0), kPortColumn);
     }
     const bool idle = !Running();
     ProgramButton->setEnabled(idle);

@@ -18,6 +18,11 @@ DiagnosisDialog::DiagnosisDialog(QWidget* parent, const QString& diagnosis) : QD
     auto* layout = new QVBoxLayout(this);
     Text = new QPlainTextEdit(diagnosis, this);
     Text->setReadOnly(true);
+    // Read-only, yet with a caret the keyboard moves, so that a screen
+    // reader can go through it line by line; Tab goes on to the buttons.
+    Text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Text->setTabChangesFocus(true);
+    Text->setAccessibleName(Q(::Text().kDiagnosisTitle));
     Text->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(Text);

@@ -5,6 +5,9 @@
 #include <QPalette>
 #include <algorithm>
 
+#include "QtText.h"
+#include "texts.h"
+
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void GridModel::SetCell(int column, int row, std::string_view text) {
@@ -56,6 +59,13 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return Cell(index.column(), index.row());
+        case Qt::AccessibleTextRole:
+            // A byte cell is read with its address ("3015: 0A"), as a grid
+            // heard cell by cell has no visible column to place it.
+            if (index.column() == 0) return Cell(0, index.row());
+            return QStringLiteral("%1: %2")
+                .arg(QString::number(static_cast<uint>(GridCellAddress(index.column(), index.row())), 16).toUpper(),
+                     Cell(index.column(), index.row()));
         case Qt::TextAlignmentRole:
             // Centred: a four-digit address just fits the 30-pixel column.
             return QVariant::fromValue(Qt::AlignCenter);
@@ -65,6 +75,17 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
     }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+    if (orientation == Qt::Vertical) {
+        if (section < 0 || section >= kGridRows) return {};
+        return Cell(0, section);
+    }
+    if (section == 0) return Q(Text().kAxAddress);
+    if (section < 0 || section >= kGridColumns) return {};
+    return QString::number(section - 1, 16).toUpper();
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {

@@ -176,6 +176,7 @@ void TForm1::Otev1Click() {
         // A cancelled dialog erases the image and the grid.
         FillImage();
         RefreshGrid(*SDataCells);
+        KeepCurrentCell();
         follower_->Stop();
         return;
     }
@@ -194,6 +195,7 @@ void TForm1::OpenFile(const QString& file) {
         return;
     }
     RefreshGrid(*SDataCells);
+    KeepCurrentCell();
     follower_->Follow(path, loaded);
     Remember(path);
 }
@@ -218,6 +220,7 @@ void TForm1::Reload() {
     }
     MemImage = *image;
     RefreshGrid(*SDataCells);
+    KeepCurrentCell();
     SetStatus(&TextTable::kReloaded, QFileInfo(file).fileName());
 }
 

@@ -159,6 +159,8 @@ private:
     void BuildControls();
     // Captions every menu, item and control in the language in use.
     void ApplyTexts();
+    // Makes the first byte cell current where the grid has no current cell.
+    void KeepCurrentCell();
     QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)());
 
     Toolkit& toolkit_;

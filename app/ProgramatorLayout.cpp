@@ -69,6 +69,11 @@ void TForm1::ApplyTexts() {
     Vytvoil1->setText(Q(t.kMenuVytvoril));
     Diagnostika1->setText(Q(t.kMenuDiagnostika));
     SData->setToolTip(Q(t.kGridHint));
+    SData->setAccessibleName(Q(t.kGridHint));
+    MainMenu1->setAccessibleName(Q(t.kAxMainMenu));
+    // An open menu is a window of its own: a screen reader names it by its
+    // title, as the menu bar shows it.
+    for (QMenu* menu : {Soubor1, Nstroje1, Nastaven1, JazykLanguage1, Npovda1}) menu->setAccessibleName(menu->title());
     if (statusKey_ != nullptr) SetStatus(statusKey_, statusRest_);
 }
 
@@ -163,10 +168,16 @@ void TForm1::BuildControls() {
     SData->setSelectionMode(QAbstractItemView::SingleSelection);
     SData->setWordWrap(false);
     SData->setTextElideMode(Qt::ElideNone);
+    // Tab leaves the grid instead of walking its 4096 cells; the arrows,
+    // Page Up/Down, Home and End move in it.
+    SData->setTabKeyNavigation(false);
     SData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SData->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // As in a string grid, the first byte cell (not the fixed column) is current.
-    SData->setCurrentIndex(SDataCells->index(0, 1));
+    // As in a string grid, the first byte cell (not the fixed column) is
+    // current; and there is always one, also after the model is reset, as a
+    // screen reader asks the table for it.
+    KeepCurrentCell();
+    connect(SDataCells, &QAbstractItemModel::modelReset, this, &TForm1::KeepCurrentCell);
     SData->setFocus();
 
     Informace = new QLabel(client);
@@ -176,6 +187,10 @@ void TForm1::BuildControls() {
     Informace->setFont(labelFont);
     Informace->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Informace->setGeometry(192, 472, 249, 20);
+}
+
+void TForm1::KeepCurrentCell() {
+    if (!SData->currentIndex().isValid()) SData->setCurrentIndex(SDataCells->index(0, 1));
 }
 
 bool TForm1::event(QEvent* event) {

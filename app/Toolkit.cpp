@@ -40,6 +40,10 @@ public:
         text_ = new QLabel(this);
         text_->setObjectName("ProgressText");
         bar_ = new QProgressBar(this);
+        bar_->setObjectName("ProgressBar");
+        // Heard as "Průběh" with its value; the port it goes to as its description.
+        bar_->setAccessibleName(Q(Text().kColumnProgress));
+        bar_->setAccessibleDescription(heading);
         bar_->setRange(0, static_cast<int>(total));
         layout->addWidget(text_);
         layout->addWidget(bar_);
@@ -97,11 +101,27 @@ ModalResult QtToolkit::MessageDlg(QWidget* parent, const QString& message, MsgKi
     QMessageBox box(IconFor(kind), Q(Text().kWindowTitle), message,
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
+    // A screen reader reads the whole message as the box's description,
+    // not only the button that has the focus.
+    box.setAccessibleDescription(message);
     // Czech captions of our own, so that they are Czech even without Qt's
     // translations.
-    if (buttons & mbYes) box.addButton(QMessageBox::Yes)->setText(Q(Text().kButtonYes));
-    if (buttons & mbNo) box.addButton(QMessageBox::No)->setText(Q(Text().kButtonNo));
-    if (buttons & mbOK) box.addButton(QMessageBox::Ok)->setText(Q(Text().kButtonOk));
+    QPushButton* first = nullptr;
+    const auto add = [&](QMessageBox::StandardButton which, std::string_view caption) {
+        QPushButton* button = box.addButton(which);
+        button->setText(Q(caption));
+        if (first == nullptr) first = button;
+    };
+    if (buttons & mbYes) add(QMessageBox::Yes, Text().kButtonYes);
+    if (buttons & mbNo) add(QMessageBox::No, Text().kButtonNo);
+    if (buttons & mbOK) add(QMessageBox::Ok, Text().kButtonOk);
+    // The box takes the keyboard focus as it appears, on its first button:
+    // Enter or Space answers it.
+    if (first != nullptr) box.setDefaultButton(first);
+    QTimer::singleShot(0, &box, [&box, first] {
+        box.activateWindow();
+        if (first != nullptr) first->setFocus();
+    });
     switch (box.exec()) {
         case QMessageBox::Yes: return ModalResult::Yes;
         case QMessageBox::No: return ModalResult::No;

@@ -30,6 +30,9 @@
     X(kDiagnosisTitle) \
     X(kButtonCopy) \
     X(kGridHint) \
+    X(kAxAddress) \
+    X(kAxBoards) \
+    X(kAxMainMenu) \
     X(kOpenFilter) \
     X(kButtonYes) \
     X(kButtonNo) \

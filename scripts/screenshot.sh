@@ -13,6 +13,9 @@
 # as tests/data/sysfs has them) that the window's port listing reads instead
 # of this machine's, so that the menu shows the adapters a user would have.
 #
+# KTQ51_SCREENSHOT_SCREEN, WIDTHxHEIGHT, is the screen's size (1024x768
+# unless given): at QT_SCALE_FACTOR=2 the window needs 2560x1440.
+#
 # KTQ51_SCREENSHOT_BOARDS=N starts N more simulators as COM2 ... COM(N+1),
 # and KTQ51_SCREENSHOT_WINDOW, a title, has the picture taken of that
 # window (a dialog the steps opened) instead of the main window.
@@ -66,7 +69,7 @@ if [[ -n ${KTQ51_SCREENSHOT_PORTS:-} ]]; then
 fi
 
 export DISPLAY=:77
-Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 "${KTQ51_SCREENSHOT_SCREEN:-1024x768}x24" >/dev/null 2>&1 &
 xvfb=$!
 app=''
 trap '[[ -n $app ]] && kill -- -"$app" 2>/dev/null; kill $xvfb "${extra[@]}" 2>/dev/null; rm -rf "${root:-}"; true' EXIT
