@@ -241,7 +241,9 @@
     X(kWebChooseAgain) \
     X(kWebPortHeldHere) \
     X(kWebChooserRefused) \
-    X(kWebOffline)
+    X(kWebOffline) \
+    X(kWebGridAddress) \
+    X(kWebGridCell)
 
 struct TextTable {
 #define KTQ51_TEXT_FIELD(key) std::string_view key;

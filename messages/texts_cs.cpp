@@ -331,4 +331,8 @@ extern const TextTable kCzechTexts{
                         "znovu, nebo stránku načtěte znovu.",
     .kWebChooserRefused = "Prohlížeč nedovolil vybrat převodník: ",
     .kWebOffline = "Stránka je uložena v prohlížeči a funguje i bez připojení.",
+    // The grid for screen readers: the address column's header, and a byte
+    // cell as "address: value".
+    .kWebGridAddress = "Adresa",
+    .kWebGridCell = "{1}: {2}",
 };

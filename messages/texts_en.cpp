@@ -319,4 +319,8 @@ extern const TextTable kEnglishTexts{
                         "it in again, or reload the page.",
     .kWebChooserRefused = "The browser did not let you choose an adapter: ",
     .kWebOffline = "The page is stored in the browser and works offline too.",
+    // The grid for screen readers: the address column's header, and a byte
+    // cell as "address: value".
+    .kWebGridAddress = "Address",
+    .kWebGridCell = "{1}: {2}",
 };

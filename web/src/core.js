@@ -1,5 +1,6 @@
 // The program's own HEX reader, memory image, grid texts, programming
-// stream and Czech texts, from its WebAssembly core (web/wasm/core.cpp).
+// stream and texts (Czech and English), from its WebAssembly core
+// (web/wasm/core.cpp).
 // The page writes none of them again: it asks the core.
 
 const encoder = new TextEncoder();
@@ -61,6 +62,11 @@ export function Core(instance) {
     // The image erased and the grid all FF, as at the start.
     erase: () => e.ktq_start(),
     cell: (column, row) => read(e.ktq_cell(column, row)),
+    // A cell as a screen reader names it ("3015: 0A"), and a column's header.
+    cellName: (column, row) => read(e.ktq_cell_name(column, row)),
+    columnHeader: (column) => read(e.ktq_column_header(column)),
+    // Every later text in `code`'s language ('cs' or 'en'); false for another code.
+    setLanguage: (code) => withStrings([code], (pointer) => e.ktq_set_language(pointer) === 1),
     // The 16384 bytes for the image as it is now (a copy).
     stream: () => memory().slice(e.ktq_stream(), e.ktq_stream() + core.streamBytes),
     text: (name) => withStrings([name], (pointer) => read(e.ktq_text(pointer))),

@@ -26,33 +26,77 @@ for (const dialog of [$('question'), $('message')]) {
 // The progress box is closed by the page alone: Escape does not stop a transfer.
 $('progress').addEventListener('cancel', (event) => event.preventDefault());
 
+// The language the page was last left in, kept in the browser; Czech
+// otherwise, whatever language the browser prefers.
+const kLanguageKey = 'ktq51-language';
+const kLanguages = { cs: 'language-cs', en: 'language-en' };
+const StoredLanguage = () => {
+  try {
+    return localStorage.getItem(kLanguageKey);
+  } catch {
+    return null; // storage refused: Czech
+  }
+};
+
 async function Start() {
   const core = await LoadCore('programator-core.wasm');
   const t = core.text;
-  document.title = t('window-title');
-  $('title').textContent = t('page-title');
-  $('open-button').textContent = t('open').trim();
-  $('program').textContent = t('program');
-  $('choose').textContent = t('choose-adapter');
-  $('program-all').textContent = t('program-all').replace('…', '');
-  $('grid').setAttribute('aria-label', t('grid'));
-  $('grid').title = t('grid');
-  $('hint').textContent = t('drop-hint');
-  $('yes').textContent = t('yes');
-  $('no').textContent = t('no');
-  $('ok').textContent = t('ok');
-  $('board-port').textContent = t('column-port');
-  $('board-progress').textContent = t('column-progress');
-  $('board-result').textContent = t('column-result');
-  // Offline once opened: the service worker keeps the page, and that is said once it does.
-  navigator.serviceWorker?.ready.then(() => {
-    $('offline').textContent = t('offline');
-  });
   const grid = new Grid($('grid'), core);
-  grid.draw();
-  const status = (text) => {
-    $('status').textContent = text;
+  // What the status line, the warning and the offline line say, by the
+  // name of their text, so that a change of language says it again.
+  const shown = { status: '', unsupported: '', offline: '' };
+  const say = (id, name) => {
+    shown[id] = name;
+    $(id).textContent = name ? t(name) : '';
   };
+  const status = (name) => say('status', name);
+  // Every text on the page, from the core in its current language; called
+  // at the start and on every change of language.
+  let redraw = () => {};
+  const texts = () => {
+    document.documentElement.lang = core.language;
+    document.title = t('window-title');
+    $('title').textContent = t('page-title');
+    $('language-label').textContent = t('language');
+    for (const option of $('language').options) option.textContent = t(kLanguages[option.value]);
+    $('open-button').textContent = t('open').trim();
+    $('program').textContent = t('program');
+    $('choose').textContent = t('choose-adapter');
+    $('program-all').textContent = t('program-all').replace('…', '');
+    $('grid').setAttribute('aria-label', t('grid'));
+    $('grid').title = t('grid');
+    $('hint').textContent = t('drop-hint');
+    $('yes').textContent = t('yes');
+    $('no').textContent = t('no');
+    $('ok').textContent = t('ok');
+    for (const id of ['question', 'message']) $(id).setAttribute('aria-label', t('window-title'));
+    $('progress').setAttribute('aria-label', t('programming'));
+    $('progress-bar').setAttribute('aria-label', t('column-progress'));
+    $('board-port').textContent = t('column-port');
+    $('board-progress').textContent = t('column-progress');
+    $('board-result').textContent = t('column-result');
+    for (const id of Object.keys(shown)) say(id, shown[id]);
+    grid.refresh();
+    redraw();
+  };
+  const language = (code) => {
+    if (!core.setLanguage(code)) core.setLanguage((code = 'cs'));
+    core.language = code;
+    $('language').value = code;
+    texts();
+  };
+  $('language').addEventListener('change', () => {
+    try {
+      localStorage.setItem(kLanguageKey, $('language').value);
+    } catch {
+      // Not kept, but still switched for this visit.
+    }
+    language($('language').value);
+  });
+  language(StoredLanguage() ?? 'cs');
+  // Offline once opened: the service worker keeps the page, and that is said once it does.
+  navigator.serviceWorker?.ready.then(() => say('offline', 'offline'));
+  grid.draw();
 
   // While a transfer runs or a box is open, no file is taken: the image
   // stays the one being sent or asked about.
@@ -116,7 +160,7 @@ async function Start() {
   // A page over plain http (other than localhost) has no navigator.serial
   // in Chromium: that is said, not that the browser lacks it.
   if (!serial || !window.isSecureContext) {
-    $('unsupported').textContent = t(window.isSecureContext ? 'no-web-serial' : 'insecure');
+    say('unsupported', window.isSecureContext ? 'no-web-serial' : 'insecure');
     $('unsupported').hidden = false;
     busy(false);
     return;
@@ -146,22 +190,26 @@ async function Start() {
     if (chosen && !ports.ports.includes(chosen)) {
       lost = { ids: VidPid(chosen.getInfo()), others: new Set(ports.ports) };
       chosen = null;
-      if (why === 'disconnect') status(t('unplugged'));
+      if (why === 'disconnect') status('unplugged');
     } else if (lost) {
       const back = ports.ports.find((port) => !lost.others.has(port) && VidPid(port.getInfo()) === lost.ids);
       if (back) {
         chosen = back;
         lost = null;
-        if (why === 'connect') status(t('back'));
+        if (why === 'connect') status('back');
       }
     } else if (!chosen) {
       chosen = ports.ports[0] ?? null;
     }
+    redraw();
+    busy(running);
+  });
+  // The adapter line, in the language of the moment.
+  redraw = () => {
     const all = labels(ports.ports);
     $('adapter').textContent =
       (chosen ? t('adapter') + name(chosen) : t('no-adapter')) + (all.length > 1 ? '\n' + t('adapters') + all.join(', ') : '');
-    busy(running);
-  });
+  };
   await ports.refresh();
   $('choose').addEventListener('click', async () => {
     let port = null;
@@ -183,9 +231,9 @@ async function Start() {
       await Ask($('message'), t('no-adapter'));
       return;
     }
-    status(t('programming'));
+    status('programming');
     if ((await Ask($('question'), t('confirm'))) !== 'yes') {
-      status(t('cancelled'));
+      status('cancelled');
       return;
     }
     if (!ports.ports.includes(chosen)) {
@@ -197,7 +245,7 @@ async function Start() {
     const [transport] = ports.transports().filter((candidate) => candidate.port === chosen);
     busy(true);
     $('progress-port').textContent = transport.label;
-    const bar = $('progress').querySelector('progress');
+    const bar = $('progress-bar');
     const shown = (left) => {
       bar.value = left;
       $('progress-text').textContent = core.progress(left);
@@ -215,7 +263,7 @@ async function Start() {
   // Every board at once: a row each, with its bar and its result.
   $('program-all').addEventListener('click', async () => {
     if ((await Ask($('question'), core.confirmBoards(ports.ports.length))) !== 'yes') {
-      status(t('cancelled'));
+      status('cancelled');
       return;
     }
     // The adapters there are now: one pulled out while the question was
@@ -226,16 +274,20 @@ async function Start() {
       status('');
       return;
     }
-    status(t('programming'));
+    status('programming');
     busy(true);
     const body = $('boards').querySelector('tbody');
     body.replaceChildren();
-    const rows = transports.map((transport) => {
+    const rows = transports.map((transport, board) => {
       const row = body.insertRow();
-      row.insertCell().textContent = transport.label;
+      const port = row.insertCell();
+      port.textContent = transport.label;
+      port.id = `board-${board}`;
+      // Each bar is named by its board's port.
       const bar = document.createElement('progress');
       bar.max = core.streamBytes;
       bar.value = 0;
+      bar.setAttribute('aria-labelledby', port.id);
       row.insertCell().append(bar);
       row.insertCell();
       return row;

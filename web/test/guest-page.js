@@ -25,7 +25,7 @@ try {
   console.log(`page-adapter=${await page.textContent('#adapter')}`);
   console.log(`page-ready-seconds=${seconds(started)}`);
   await page.setInputFiles('#open', file);
-  await page.waitForFunction(() => document.querySelector('.grid-row .grid-byte')?.textContent !== 'FF');
+  await page.waitForFunction(() => document.querySelector('[role=gridcell]')?.textContent !== 'FF');
   await page.click('#program');
   await page.waitForSelector('#question[open]');
   const asked = Date.now();

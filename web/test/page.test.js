@@ -2,7 +2,8 @@
 // playwright-core, on the page served from 127.0.0.1, with a stand-in
 // navigator.serial (stand-in.js) that feeds the board simulator: the
 // stream exact and the line settings exact, "Ne" cancels, an adapter
-// pulled out mid-transfer and plugged in again, and two boards at once.
+// pulled out mid-transfer and plugged in again, two boards at once, the job
+// by keyboard alone with every control named, and the page in English.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -38,9 +39,10 @@ after(async () => {
 });
 
 // A page with the stand-in serial; each board a simulator, written to as
-// the page writes, each write held `delayMs` (a line that takes its time).
-async function Page(delayMs = 0) {
-  const context = await browser.newContext();
+// the page writes, each write held `delayMs` (a line that takes its time);
+// `options` are the browser context's (its locale).
+async function Page(delayMs = 0, options = {}) {
+  const context = await browser.newContext(options);
   await context.addInitScript(StandInSerial);
   const page = await context.newPage();
   const boards = new Map(); // id -> { simulator, fd, options }
@@ -73,6 +75,16 @@ async function Page(delayMs = 0) {
   return { page, boards, plug, messages, close: () => context.close() };
 }
 
+// The page as a screen reader gets it (Chromium's accessibility tree):
+// each node's role, name, description, value, and its states.
+async function Accessible(page) {
+  const { nodes } = await (await page.context().newCDPSession(page)).send('Accessibility.getFullAXTree');
+  return nodes.filter((node) => !node.ignored).map((node) => Object.fromEntries([['role', node.role?.value],
+    ...['name', 'description', 'value'].map((key) => [key, node[key]?.value ?? '']),
+    ...(node.properties ?? []).map((property) => [property.name, property.value.value])]));
+}
+const Focused = async (page) => (await Accessible(page)).find((node) => node.focused && node.role !== 'RootWebArea');
+
 // Presses a command and answers its question with `answer`; resolves with
 // the question and what the status line said while it was open.
 async function Program(page, command, answer) {
@@ -88,7 +100,7 @@ test('Programuj sends the exact stream with the line settings, and Ne sends noth
   await plug('a');
   assert.equal(await page.textContent('#adapter'), 'Port: Převodník FTDI (0403:6001)');
   await page.setInputFiles('#open', kFile);
-  await page.waitForFunction(() => document.querySelector('.grid-row .grid-byte')?.textContent === '02');
+  await page.waitForFunction(() => document.querySelector('[role=gridcell]')?.textContent === '02');
 
   assert.deepEqual(await Program(page, 'program', 'no'),
     { question: 'Opravdu chcete přeprogramovat KTQ - 51?', status: 'Programuji... (cca 10s)' });
@@ -164,4 +176,57 @@ test('a browser without Web Serial is told which browsers work', kTimeout, async
   assert.match(await page.textContent('#unsupported'), /^Tento prohlížeč neumí Web Serial.*Chrome a Microsoft Edge/);
   assert.equal(await page.isDisabled('#program'), true);
   await context.close();
+});
+
+test('by keyboard alone, in reading order, every control named: Otevřít, the grid, Programuj, the question, the result', kTimeout, async () => {
+  const { page, boards, plug, close } = await Page(60);
+  const chooser = page.waitForEvent('filechooser'); // asked for early, so that the browser hands it over
+  for (const id of ['a', 'b']) await plug(id);
+  // Presses each key in turn; what has focus after each, by its id or role.
+  const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.getAttribute('role'));
+  const keys = async (...names) => { const ids = []; for (const key of names) ids.push(await page.keyboard.press(key).then(focused)); return ids; };
+  assert.deepEqual(await keys('Tab', 'Tab', 'Enter'), ['language', 'open-button', 'open-button']);
+  await (await chooser).setFiles(kFile);
+  await page.waitForFunction(() => document.querySelector('[role=gridcell]')?.textContent === '02');
+  assert.deepEqual(await keys('Tab', 'Tab', 'Tab', 'Tab'), ['program', 'choose', 'program-all', 'gridcell']);
+  const nodes = await Accessible(page);
+  assert.deepEqual(nodes.filter((node) => node.focusable && (!node.name || ['generic', 'none'].includes(node.role))), []);
+  assert.equal(nodes.filter((node) => ['grid', 'columnheader'].includes(node.role)).map((node) => node.name).join(' '), 'Programovaná data Adresa 0 1 2 3 4 5 6 7 8 9 A B C D E F');
+  const cells = [(await Focused(page)).name];
+  for (const key of ['ArrowDown', 'ArrowRight', 'Control+End']) cells.push((await keys(key), await Focused(page)).name);
+  assert.deepEqual(cells, [core.cellName(1, 0), core.cellName(1, 1), core.cellName(2, 1), '3FFF: FF']);
+  assert.deepEqual(await keys('Shift+Tab', 'Shift+Tab', 'Shift+Tab', 'Enter'), ['program-all', 'choose', 'program', 'yes']);
+  const box = async () => (await Accessible(page)).find((node) => node.role === 'alertdialog').description;
+  assert.equal(await box(), 'Opravdu chcete přeprogramovat KTQ - 51?');
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => document.getElementById('progress-bar').value > 0);
+  const { name, value, valuemax } = (await Accessible(page)).find((node) => node.role === 'progressbar');
+  assert.deepEqual([name, value > 0, valuemax], ['Průběh', true, 16384]);
+  await page.waitForSelector('#message[open]');
+  assert.deepEqual([await box(), (await Focused(page)).name], ['Programovani proběhlo v pořádku', 'OK']);
+  assert.deepEqual(await keys('Enter'), ['program']);
+  const { stream, report } = await boards.get('a').simulator.received(core);
+  assert.deepEqual(stream, expected, report);
+  await close();
+});
+
+test('English at once, every text seen or named, kept over a reload; Czech whatever the browser prefers', kTimeout, async () => {
+  const { page, plug, close } = await Page(0, { locale: 'en-US' }); // Page() waits for the Czech "Programuj"
+  await plug('a');
+  await Program(page, 'program', 'no');
+  await page.press('#language', 'ArrowDown');
+  const english = async () => {
+    const seen = await page.evaluate(() => [document.documentElement.lang, document.title, document.body.innerText.replace('Čeština', ''),
+      ...[...document.querySelectorAll('[aria-label], [title]')].map((e) => `${e.getAttribute('aria-label')} ${e.title}`)].join('\n'));
+    assert.match(seen, /^en\n/);
+    assert.doesNotMatch(seen, /[áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ„]/);
+  };
+  await english();
+  // The status shown before is said again; the next question is English.
+  assert.deepEqual([await page.textContent('#status'), (await Program(page, 'program', 'no')).question],
+    ['Programming cancelled', 'Do you really want to reprogram the KTQ - 51?']);
+  await page.reload();
+  await page.waitForFunction(() => document.getElementById('program').textContent === 'Program');
+  await english();
+  await close();
 });

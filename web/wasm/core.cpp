@@ -1,11 +1,12 @@
 // The page's WebAssembly core: the program's own HEX reader, memory image,
-// grid texts, programming stream and Czech texts behind a plain C
+// grid texts, programming stream and texts (Czech and English) behind a plain C
 // interface, so that the page writes none of them again. Strings cross it
 // as UTF-8 in the module's memory; one that is returned stays valid until
 // the next call that returns a string. Nothing throws across it.
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -82,6 +83,8 @@ std::string_view TextNamed(std::string_view name) {
         {"chooser-refused", &TextTable::kWebChooserRefused},
         {"column-port", &TextTable::kColumnPort},           {"column-progress", &TextTable::kColumnProgress},
         {"column-result", &TextTable::kColumnResult},       {"class-set-title", &TextTable::kClassSetTitle},
+        {"language", &TextTable::kMenuJazyk},               {"language-cs", &TextTable::kLanguageCzech},
+        {"language-en", &TextTable::kLanguageEnglish},
     };
     for (const auto& entry : kTexts) {
         if (entry.name == name) return Text().*entry.text;
@@ -145,6 +148,23 @@ KTQ_EXPORT(ktq_open_message) const char* ktq_open_message(const char* file) {
 KTQ_EXPORT(ktq_cell) const char* ktq_cell(int column, int row) {
     if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) return "";
     return grid.Cell(column, row).c_str();
+}
+
+// A grid cell as a screen reader names it: a byte cell (column 1..16) its
+// address and value ("3015: 0A"), the address column its row's address.
+KTQ_EXPORT(ktq_cell_name) const char* ktq_cell_name(int column, int row) {
+    if (column < 1 || column >= kGridColumns || row < 0 || row >= kGridRows) return ktq_cell(0, row);
+    char address[8];
+    std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(GridCellAddress(column, row)));
+    return Give(Format(Text().kWebGridCell, {address, grid.Cell(column, row)}));
+}
+
+// The header of a grid column: the address column's name, then the byte
+// columns by the last digit of their address, 0 … F.
+KTQ_EXPORT(ktq_column_header) const char* ktq_column_header(int column) {
+    if (column == 0) return Give(std::string(Text().kWebGridAddress));
+    if (column < 0 || column >= kGridColumns) return "";
+    return Give(std::string(1, "0123456789ABCDEF"[(column - 1) % kBytesPerRow]));
 }
 
 // The 16384 bytes that go to the board for the image as it is now.
