@@ -20,10 +20,11 @@ Language CurrentLanguage() {
 
 void SetLanguage(Language which) {
     language.store(which, std::memory_order_relaxed);
-#ifdef LC_MESSAGES
+#if defined(LC_MESSAGES) && !defined(__wasi__)
     // The system's reasons (strerror) in the same language: English from the
     // C library's own texts, Czech from the user's locale where it has them.
     // Set before any board's thread runs: the locale is the whole process's.
+    // (The page's core has no environment to read a locale from.)
     if (which == Language::English) {
         if (std::setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) std::setlocale(LC_MESSAGES, "C");
     } else {
