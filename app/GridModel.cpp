@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "QtText.h"
-#include "texts.h"
+#include "messages.h"
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -62,10 +62,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             // A byte cell is read with its address ("3015: 0A"), as a grid
             // heard cell by cell has no visible column to place it.
-            if (index.column() == 0) return Cell(0, index.row());
-            return QStringLiteral("%1: %2")
-                .arg(QString::number(static_cast<uint>(GridCellAddress(index.column(), index.row())), 16).toUpper(),
-                     Cell(index.column(), index.row()));
+            return Q(GridCellName(index.column(), index.row(), cells_[index.row()][index.column()]));
         case Qt::TextAlignmentRole:
             // Centred: a four-digit address just fits the 30-pixel column.
             return QVariant::fromValue(Qt::AlignCenter);
@@ -83,9 +80,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         if (section < 0 || section >= kGridRows) return {};
         return Cell(0, section);
     }
-    if (section == 0) return Q(Text().kAxAddress);
-    if (section < 0 || section >= kGridColumns) return {};
-    return QString::number(section - 1, 16).toUpper();
+    return Q(GridColumnHeader(section));
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {

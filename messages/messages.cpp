@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "grid_layout.h"
 #include "transfer.h"
 
 namespace {
@@ -199,6 +200,19 @@ std::string RecentFileGone(const std::string& file) {
 
 std::string CannotWriteReport(const std::string& file, const std::string& reason) {
     return Format(Text().kCannotWriteReport, {file, reason});
+}
+
+std::string GridCellName(int column, int row, std::string_view value) {
+    if (column < 1 || column >= kGridColumns) return std::string(value);
+    char address[8];
+    std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(GridCellAddress(column, row)));
+    return Format(Text().kGridCell, {address, value});
+}
+
+std::string GridColumnHeader(int column) {
+    if (column == 0) return std::string(Text().kAxAddress);
+    if (column < 0 || column >= kGridColumns) return {};
+    return std::string(1, "0123456789ABCDEF"[(column - 1) % kBytesPerRow]);
 }
 
 std::string ProgressPortText(const std::string& port) {

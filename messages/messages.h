@@ -99,5 +99,12 @@ std::string RecentFileGone(const std::string& file);
 // holds another report.
 std::string CannotWriteReport(const std::string& file, const std::string& reason);
 
+// A cell of the memory grid as a screen reader names it: a byte cell
+// (column 1..16) by its address and `value` ("3015: 0A"), an address cell
+// by its address alone. And a column's header: the address column's name,
+// then the byte columns by their address's last digit, 0 … F.
+std::string GridCellName(int column, int row, std::string_view value);
+std::string GridColumnHeader(int column);
+
 // The progress box's line naming the port.
 std::string ProgressPortText(const std::string& port);

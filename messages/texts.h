@@ -31,6 +31,7 @@
     X(kButtonCopy) \
     X(kGridHint) \
     X(kAxAddress) \
+    X(kGridCell) \
     X(kAxBoards) \
     X(kAxMainMenu) \
     X(kOpenFilter) \
@@ -241,9 +242,7 @@
     X(kWebChooseAgain) \
     X(kWebPortHeldHere) \
     X(kWebChooserRefused) \
-    X(kWebOffline) \
-    X(kWebGridAddress) \
-    X(kWebGridCell)
+    X(kWebOffline)
 
 struct TextTable {
 #define KTQ51_TEXT_FIELD(key) std::string_view key;

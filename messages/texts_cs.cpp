@@ -24,6 +24,7 @@ extern const TextTable kCzechTexts{
     .kButtonCopy = "Kopírovat",
     .kGridHint = "Programovaná data",
     .kAxAddress = "Adresa",
+    .kGridCell = "{1}: {2}",
     .kAxBoards = "Desky",
     .kAxMainMenu = "Hlavní nabídka",
     .kOpenFilter = "Intelhex (*.hex)",
@@ -333,6 +334,4 @@ extern const TextTable kCzechTexts{
     .kWebOffline = "Stránka je uložena v prohlížeči a funguje i bez připojení.",
     // The grid for screen readers: the address column's header, and a byte
     // cell as "address: value".
-    .kWebGridAddress = "Adresa",
-    .kWebGridCell = "{1}: {2}",
 };

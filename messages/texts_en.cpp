@@ -22,6 +22,7 @@ extern const TextTable kEnglishTexts{
     .kButtonCopy = "Copy",
     .kGridHint = "Programmed data",
     .kAxAddress = "Address",
+    .kGridCell = "{1}: {2}",
     .kAxBoards = "Boards",
     .kAxMainMenu = "Main menu",
     .kOpenFilter = "Intel HEX (*.hex)",
@@ -321,6 +322,4 @@ extern const TextTable kEnglishTexts{
     .kWebOffline = "The page is stored in the browser and works offline too.",
     // The grid for screen readers: the address column's header, and a byte
     // cell as "address: value".
-    .kWebGridAddress = "Address",
-    .kWebGridCell = "{1}: {2}",
 };

@@ -153,18 +153,15 @@ KTQ_EXPORT(ktq_cell) const char* ktq_cell(int column, int row) {
 // A grid cell as a screen reader names it: a byte cell (column 1..16) its
 // address and value ("3015: 0A"), the address column its row's address.
 KTQ_EXPORT(ktq_cell_name) const char* ktq_cell_name(int column, int row) {
-    if (column < 1 || column >= kGridColumns || row < 0 || row >= kGridRows) return ktq_cell(0, row);
-    char address[8];
-    std::snprintf(address, sizeof address, "%04X", static_cast<unsigned>(GridCellAddress(column, row)));
-    return Give(Format(Text().kWebGridCell, {address, grid.Cell(column, row)}));
+    if (row < 0 || row >= kGridRows) return "";
+    if (column < 1 || column >= kGridColumns) column = 0;
+    return Give(GridCellName(column, row, grid.Cell(column, row)));
 }
 
 // The header of a grid column: the address column's name, then the byte
 // columns by the last digit of their address, 0 … F.
 KTQ_EXPORT(ktq_column_header) const char* ktq_column_header(int column) {
-    if (column == 0) return Give(std::string(Text().kWebGridAddress));
-    if (column < 0 || column >= kGridColumns) return "";
-    return Give(std::string(1, "0123456789ABCDEF"[(column - 1) % kBytesPerRow]));
+    return Give(GridColumnHeader(column));
 }
 
 // The 16384 bytes that go to the board for the image as it is now.
