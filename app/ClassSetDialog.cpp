@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -35,7 +36,9 @@ ClassSetDialog::ClassSetDialog(QWidget* parent, Toolkit& toolkit, PortLister lis
     : QDialog(parent), toolkit_(toolkit), lister_(std::move(lister)), inUse_(inUse), file_(std::move(file)) {
     setObjectName("ClassSetDialog");
     setWindowTitle(Q(Text().kClassSetTitle));
-    resize(900, 380);
+    // Its size, or the screen's where that is smaller (a large scale).
+    const QSize available = screen() != nullptr ? screen()->availableGeometry().size() : QSize(900, 380);
+    resize(std::min(900, available.width()), std::min(380, available.height()));
     auto* layout = new QVBoxLayout(this);
     Rows = new QTableWidget(0, 5, this);
     Rows->setObjectName("Rows");

@@ -368,8 +368,14 @@ void TForm1::Diagnostika1Click() {
 
 void TForm1::ChooseLanguage(Language language) {
     UseLanguage(language);
-    ProgramSettings()->setValue(kLanguageKey, Q(LanguageCode(language)));
     ApplyTexts();
+    const std::unique_ptr<QSettings> settings = ProgramSettings();
+    settings->setValue(kLanguageKey, Q(LanguageCode(language)));
+    settings->sync();
+    if (settings->status() != QSettings::NoError) {
+        ShowMessageBox(Q(Format(Text().kLanguageNotKept, {QDir::toNativeSeparators(settings->fileName()).toStdString()})),
+                       MsgKind::Warning, mbOK);
+    }
     Ports->Refresh();  // the COM items' tooltips, the other ports' items
 }
 

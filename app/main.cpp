@@ -23,6 +23,8 @@ constexpr int kUsageStatus = 2;
 
 int main(int argc, char* argv[]) {
     const auto entered = std::chrono::steady_clock::now();
+    // The language first, so that the usage too is in it.
+    SetLanguage(StartLanguage(ProgramSettings()->value(QStringLiteral("language")).toString()));
     // Before the application object, which needs a display.
     if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         std::fwrite(Text().kWindowUsage.data(), 1, Text().kWindowUsage.size(), stdout);

@@ -10,6 +10,7 @@
 //   ktq51-flash --stream-out OUT.bin FILE.hex
 //   ktq51-flash --list [--verbose]
 //   (each with --lang cs|en, or KTQ51_LANG)
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
     // The language first, so that every line, a usage error's too, is in it.
     const char* variable = std::getenv("KTQ51_LANG");
     SetLanguage(LanguageOf(args, variable));
-    if (variable != nullptr && *variable != '\0' && !LanguageNamed(variable)) {
+    const bool given = std::find(args.begin(), std::find(args.begin(), args.end(), "--"), "--lang") != args.end();
+    if (!given && variable != nullptr && *variable != '\0' && !LanguageNamed(variable)) {
         std::fprintf(stderr, "ktq51-flash: %s\n", BadLanguage("KTQ51_LANG", variable).c_str());
         return kUsage;
     }

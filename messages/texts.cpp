@@ -22,20 +22,23 @@ void SetLanguage(Language which) {
     language.store(which, std::memory_order_relaxed);
 #if defined(LC_MESSAGES) && !defined(__wasi__)
     // The system's reasons (strerror) in the same language: English from the
-    // C library's own texts, Czech from the user's locale where it has them.
+    // C library's own texts, Czech from the Czech locale where the system has
+    // it, else from the user's.
     // Set before any board's thread runs: the locale is the whole process's.
     // (The page's core has no environment to read a locale from.)
     if (which == Language::English) {
         if (std::setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) std::setlocale(LC_MESSAGES, "C");
-    } else {
-        std::setlocale(LC_MESSAGES, "");
+    } else if (std::setlocale(LC_MESSAGES, "cs_CZ.UTF-8") == nullptr) {
+        std::setlocale(LC_MESSAGES, "");  // the user's own where Czech is not installed
     }
 #endif
 }
 
 std::optional<Language> LanguageNamed(std::string_view code) {
-    if (code == "cs") return Language::Czech;
-    if (code == "en") return Language::English;
+    std::string lower(code);
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower == "cs") return Language::Czech;
+    if (lower == "en") return Language::English;
     return std::nullopt;
 }
 

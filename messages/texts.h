@@ -27,6 +27,7 @@
     X(kMenuJazyk) \
     X(kLanguageCzech) \
     X(kLanguageEnglish) \
+    X(kLanguageNotKept) \
     X(kDiagnosisTitle) \
     X(kButtonCopy) \
     X(kGridHint) \

@@ -20,6 +20,7 @@ extern const TextTable kCzechTexts{
     .kMenuJazyk = "Jazyk / Language",
     .kLanguageCzech = "Čeština",
     .kLanguageEnglish = "English",
+    .kLanguageNotKept = "Jazyk nelze uložit do nastavení ({1}): platí jen do konce programu.",
     .kDiagnosisTitle = "Diagnostika",
     .kButtonCopy = "Kopírovat",
     .kGridHint = "Programovaná data",

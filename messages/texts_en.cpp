@@ -18,6 +18,7 @@ extern const TextTable kEnglishTexts{
     .kMenuJazyk = "Jazyk / Language",
     .kLanguageCzech = "Čeština",
     .kLanguageEnglish = "English",
+    .kLanguageNotKept = "The language cannot be saved in the settings ({1}): it holds only until the program ends.",
     .kDiagnosisTitle = "Diagnostics",
     .kButtonCopy = "Copy",
     .kGridHint = "Programmed data",

@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <cstring>
+#include <locale.h>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -175,11 +177,15 @@ TEST(Flash, EachFailureHasItsStatusAndMessage) {
     // program; the file it could not write is not left behind.
     const QTemporaryDir limited;
     const QString capped = limited.filePath(QStringLiteral("r.csv"));
-    run = Flash({"-c", "ulimit -f 0; exec \"$0\" \"$@\"", QStringLiteral(KTQ_FLASH), "--port",
+    // (In English: the system's reason is the C library's own, whatever
+    // locales the machine has.)
+    run = Flash({"-c", "ulimit -f 0; exec \"$0\" \"$@\"", QStringLiteral(KTQ_FLASH), "--lang", "en", "--port",
                  QString::fromStdString(TestPort(2).path()), "--yes", "--report", capped, kData + "/sdcc_blink.hex"},
                 20s, {}, QStringLiteral("/bin/sh"));
     EXPECT_EQ(run.status, 5) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(std::strerror(EFBIG))) << run.err.toStdString();
+    const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    EXPECT_TRUE(run.err.contains(::strerror_l(EFBIG, c))) << run.err.toStdString();
+    ::freelocale(c);
     EXPECT_FALSE(QFileInfo::exists(capped));
 
     // Usage.

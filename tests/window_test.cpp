@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -174,7 +176,15 @@ TEST_F(WindowTest, LanguageChangesAtOnceAndIsKept) {
         const ScopedVariable variable("KTQ51_LANG", "cs");
         EXPECT_EQ(StartLanguage("en"), Language::Czech);
     }
+    // A choice that cannot be kept is said so, and holds all the same.
+    const QString base = QFileInfo(ProgramSettings()->fileName()).dir().absolutePath() + "/..";
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/proc/ktq51-nowhere"));
     form.etina1->trigger();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, base);
+    ASSERT_EQ(toolkit.boxes.size(), 4u);
+    EXPECT_TRUE(toolkit.boxes[3].text.startsWith("Jazyk nelze uložit do nastavení")) << toolkit.boxes[3].text.toStdString();
+    form.etina1->trigger();
+    EXPECT_EQ(toolkit.boxes.size(), 4u);
     EXPECT_EQ(Captions(form).join('|').toStdString(), czech.toStdString());
     EXPECT_EQ(StartLanguage(ProgramSettings()->value("language").toString()), Language::Czech);
     EXPECT_EQ(StartLanguage(QString()), Language::Czech);
