@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QTableView>
 #include <QTimer>
 
@@ -20,6 +21,9 @@ namespace {
 
 // What in `window` is cut off, one line each.
 QStringList Clipped(QWidget* window) {
+    // As laid out for its texts now: a text just set is laid out only at the
+    // next layout request, which a loaded machine may not have handled yet.
+    if (window->layout() != nullptr) window->layout()->activate();
     QStringList found;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(window)) continue;
