@@ -46,7 +46,6 @@ constexpr std::chrono::milliseconds kPortWatchInterval{250};
 constexpr int kRecentFiles = 5;
 const QString kLastFolderKey = QStringLiteral("lastFolder");
 const QString kRecentKey = QStringLiteral("recentFiles");
-const QString kLanguageKey = QStringLiteral("language");
 
 }  // namespace
 
@@ -369,11 +368,8 @@ void TForm1::Diagnostika1Click() {
 void TForm1::ChooseLanguage(Language language) {
     UseLanguage(language);
     ApplyTexts();
-    const std::unique_ptr<QSettings> settings = ProgramSettings();
-    settings->setValue(kLanguageKey, Q(LanguageCode(language)));
-    settings->sync();
-    if (settings->status() != QSettings::NoError) {
-        ShowMessageBox(Q(Format(Text().kLanguageNotKept, {QDir::toNativeSeparators(settings->fileName()).toStdString()})),
+    if (QString file; !KeepLanguage(language, file)) {
+        ShowMessageBox(Q(Format(Text().kLanguageNotKept, {QDir::toNativeSeparators(file).toStdString()})),
                        MsgKind::Warning, mbOK);
     }
     Ports->Refresh();  // the COM items' tooltips, the other ports' items

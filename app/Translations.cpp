@@ -5,7 +5,11 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "Settings.h"
+
 namespace {
+
+const QString kLanguageKey = QStringLiteral("language");
 
 // Qt's Czech translations, loaded once and installed while Czech is in use.
 QTranslator* CzechTranslator() {
@@ -39,8 +43,16 @@ bool UseLanguage(Language language) {
     return czech != nullptr && QCoreApplication::installTranslator(czech);
 }
 
-Language StartLanguage(const QString& saved) {
+Language StartLanguage() {
     const QByteArray variable = qgetenv("KTQ51_LANG");
     if (const auto chosen = LanguageNamed(variable.toStdString())) return *chosen;
-    return LanguageNamed(saved.toStdString()).value_or(Language::Czech);
+    return LanguageNamed(ProgramSettings()->value(kLanguageKey).toString().toStdString()).value_or(Language::Czech);
+}
+
+bool KeepLanguage(Language language, QString& file) {
+    const std::unique_ptr<QSettings> settings = ProgramSettings();
+    settings->setValue(kLanguageKey, QString::fromUtf8(LanguageCode(language)));
+    settings->sync();
+    file = settings->fileName();
+    return settings->status() == QSettings::NoError;
 }

@@ -11,6 +11,10 @@
 bool UseLanguage(Language language);
 
 // The language the window starts in: the one KTQ51_LANG names, else the one
-// `saved` names (the settings' "cs" or "en"), else Czech, whatever the
-// system's language is.
-Language StartLanguage(const QString& saved);
+// kept in the settings ("cs" or "en"), else Czech, whatever the system's
+// language is.
+Language StartLanguage();
+
+// Keeps `language` in the settings for the next start. False, with the
+// settings' file in `file`, where they cannot be written.
+bool KeepLanguage(Language language, QString& file);

@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "Programator.h"
-#include "Settings.h"
 #include "StartupProbe.h"
 #include "Translations.h"
 #include "texts.h"
@@ -24,7 +23,8 @@ constexpr int kUsageStatus = 2;
 int main(int argc, char* argv[]) {
     const auto entered = std::chrono::steady_clock::now();
     // The language first, so that the usage too is in it.
-    SetLanguage(StartLanguage(ProgramSettings()->value(QStringLiteral("language")).toString()));
+    const Language language = StartLanguage();
+    SetLanguage(language);
     // Before the application object, which needs a display.
     if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         std::fwrite(Text().kWindowUsage.data(), 1, Text().kWindowUsage.size(), stdout);
@@ -41,7 +41,7 @@ int main(int argc, char* argv[]) {
         std::fwrite(Text().kWindowUsage.data(), 1, Text().kWindowUsage.size(), stderr);
         return kUsageStatus;
     }
-    UseLanguage(StartLanguage(ProgramSettings()->value(QStringLiteral("language")).toString()));
+    UseLanguage(language);  // Qt's own texts too, now that there is an application
     QtToolkit toolkit;
     try {
         TForm1 form(toolkit);

@@ -10,7 +10,6 @@
 //   ktq51-flash --stream-out OUT.bin FILE.hex
 //   ktq51-flash --list [--verbose]
 //   (each with --lang cs|en, or KTQ51_LANG)
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
@@ -72,11 +71,9 @@ int main(int argc, char** argv) {
     std::string error;
     const std::vector<std::string> args = Utf8Arguments(argc, argv);
     // The language first, so that every line, a usage error's too, is in it.
-    const char* variable = std::getenv("KTQ51_LANG");
-    SetLanguage(LanguageOf(args, variable));
-    const bool given = std::find(args.begin(), std::find(args.begin(), args.end(), "--"), "--lang") != args.end();
-    if (!given && variable != nullptr && *variable != '\0' && !LanguageNamed(variable)) {
-        std::fprintf(stderr, "ktq51-flash: %s\n", BadLanguage("KTQ51_LANG", variable).c_str());
+    SetLanguage(LanguageOf(args, std::getenv("KTQ51_LANG"), error));
+    if (!error.empty()) {
+        std::fprintf(stderr, "ktq51-flash: %s\n", error.c_str());
         return kUsage;
     }
     const std::optional<Options> options = Parse(args, error);

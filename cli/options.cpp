@@ -60,12 +60,17 @@ std::string Refusal(const Options& o, bool check, bool stream, bool erase, const
 
 }  // namespace
 
-Language LanguageOf(const std::vector<std::string>& args, const char* variable) {
+Language LanguageOf(const std::vector<std::string>& args, const char* variable, std::string& error) {
     Language chosen = Language::Czech;
-    if (variable != nullptr) chosen = LanguageNamed(variable).value_or(chosen);
-    for (std::size_t i = 0; i + 1 < args.size() && args[i] != "--"; ++i) {
-        if (args[i] == "--lang") chosen = LanguageNamed(args[++i]).value_or(chosen);
+    const bool set = variable != nullptr && *variable != '\0';
+    if (set) chosen = LanguageNamed(variable).value_or(chosen);
+    bool given = false;
+    for (std::size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i] != "--lang") continue;
+        given = true;
+        if (i + 1 < args.size()) chosen = LanguageNamed(args[++i]).value_or(chosen);
     }
+    if (set && !given && !LanguageNamed(variable)) error = BadLanguage("KTQ51_LANG", variable);
     return chosen;
 }
 

@@ -33,9 +33,10 @@ struct Options {
 };
 
 // The language `args` ask for with --lang, else the one `variable`
-// (KTQ51_LANG) names, else Czech. A value that names none is skipped here;
-// Parse refuses it.
-Language LanguageOf(const std::vector<std::string>& args, const char* variable);
+// (KTQ51_LANG) names, else Czech. A --lang value that names none is skipped
+// here (Parse refuses it); a variable that names none, where no --lang is
+// given, is said in `error`.
+Language LanguageOf(const std::vector<std::string>& args, const char* variable, std::string& error);
 
 // The options of `args` (without the program's name), or nothing with the
 // reason in `error`.

@@ -66,10 +66,15 @@ TEST(CommandLine, LinesThatCannotMeanWhatTheySayAreRefused) {
     EXPECT_EQ(each->each, 3u);
     EXPECT_TRUE(each->Set());
     // --lang over KTQ51_LANG, the last one that names a language; Czech else.
-    EXPECT_EQ(LanguageOf(Words("--lang en b.hex"), "cs"), Language::English);
-    EXPECT_EQ(LanguageOf(Words("--lang de b.hex"), "en"), Language::English);
-    EXPECT_EQ(LanguageOf(Words("-- --lang en"), nullptr), Language::Czech);
-    EXPECT_EQ(LanguageOf(Words("b.hex"), "fr"), Language::Czech);
+    // A variable naming no language is refused only where --lang does not say.
+    error.clear();
+    EXPECT_EQ(LanguageOf(Words("--lang en b.hex"), "cs", error), Language::English);
+    EXPECT_EQ(LanguageOf(Words("--lang de b.hex"), "en", error), Language::English);
+    EXPECT_EQ(LanguageOf(Words("-- --lang en"), nullptr, error), Language::Czech);
+    EXPECT_EQ(LanguageOf(Words("--lang en b.hex"), "fr", error), Language::English);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(LanguageOf(Words("b.hex"), "fr", error), Language::Czech);
+    EXPECT_EQ(error, BadLanguage("KTQ51_LANG", "fr"));
 }
 
 // Characters on the screen: UTF-8 continuation bytes take no column.
